@@ -1,0 +1,32 @@
+# tw_library(NAME [PORTABLE_LIBS ...] [WIN_LIBS ...])
+#   Every library folder follows one layout:
+#     <folder>/<folder>.h      the small public header (may include sub-headers)
+#     <folder>/portable/*.cpp  code without any Windows header: built in every
+#                              configuration as tw_<folder>_portable
+#     <folder>/win/*.cpp, *.rc platform-facing code: built for the Windows target
+#                              only, as tw_<folder> (which links the portable part)
+#   New files are picked up without editing CMake (globs re-checked at build time).
+function(tw_library name)
+  cmake_parse_arguments(L "" "" "PORTABLE_LIBS;WIN_LIBS" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  file(GLOB psrc CONFIGURE_DEPENDS ${dir}/portable/*.cpp ${dir}/portable/*.c)
+  if(psrc)
+    add_library(tw_${name}_portable STATIC ${psrc})
+    target_include_directories(tw_${name}_portable PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(tw_${name}_portable PUBLIC tw_runtime ${L_PORTABLE_LIBS})
+  else()
+    add_library(tw_${name}_portable INTERFACE)
+    target_include_directories(tw_${name}_portable INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(tw_${name}_portable INTERFACE tw_runtime ${L_PORTABLE_LIBS})
+  endif()
+  if(TW_TARGET)
+    file(GLOB wsrc CONFIGURE_DEPENDS ${dir}/win/*.cpp ${dir}/win/*.c)
+    if(wsrc)
+      add_library(tw_${name} STATIC ${wsrc})
+      target_link_libraries(tw_${name} PUBLIC tw_${name}_portable ${L_WIN_LIBS})
+    else()
+      add_library(tw_${name} INTERFACE)
+      target_link_libraries(tw_${name} INTERFACE tw_${name}_portable ${L_WIN_LIBS})
+    endif()
+  endif()
+endfunction()

@@ -1,0 +1,8 @@
+// Windows and the event queue, controls, requesters and message box, fonts and
+// colours, live sizing, image control and image button.
+#pragma once
+
+#include "ui/window.h"
+#include "ui/font.h"
+#include "ui/control.h"
+#include "ui/requester.h"
