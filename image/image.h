@@ -1,0 +1,96 @@
+// Image objects: numbered bitmaps and icons made from image files in memory or
+// on disk, measured, scaled and handed to controls by their platform handle;
+// the registry of image decoders and the JPEG decoder built on libjpeg.
+//
+// Order of use at start-up: decoder_registry_reset(), image_library_init(),
+// jpeg_decoder_register(), then the creating calls. image_free_all() at the end.
+// Every operation reports failure only by its result (0); nothing is shown.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "runtime/runtime.h"
+
+// Creation flag: device-dependent bitmaps in the display's format instead of
+// DIB sections. No other bit has a meaning.
+inline constexpr int IMAGE_FLAG_DDB = 128;
+
+// The length assumed for a block caught without a length. Give the real length
+// whenever it is known: nothing beyond it is ever read.
+inline constexpr std::size_t IMAGE_UNKNOWN_LENGTH = 10000000;
+
+// Largest width or height of an image object (held in 16 bits).
+inline constexpr int IMAGE_MAX_SIDE = 32767;
+
+// ---- decoders -----------------------------------------------------------------
+
+// Pixel kinds a decoder's check reports.
+inline constexpr int IMAGE_PIXELS_NONE = 0;  // not this decoder's format
+inline constexpr int IMAGE_PIXELS_BGR = 1;   // three bytes a pixel: B, G, R
+inline constexpr int IMAGE_PIXELS_BGRA = 2;  // four bytes a pixel
+
+// The operations every decoder offers.
+struct ImageDecoder {
+    // Either `file` is an open stream at its start (memory null, `name` its
+    // file name) or `memory` is a block of `length` bytes (file null). Returns
+    // a pixel kind; after a non-zero result the decoder holds the image open,
+    // its size known, until decode() or release() is called.
+    int (*check)(std::FILE* file, const void* memory, std::size_t length, const char* name);
+    // Writes the held image top row first, each row `stride` bytes after the
+    // one before; only width x bytes-per-pixel bytes of each row are written.
+    // 1 on success, 0 on failure; in both cases the image is given up.
+    int (*decode)(unsigned char* pixels, std::size_t stride, int reserved);
+    int (*width)();   // size of the image last recognised
+    int (*height)();
+    // Gives up a held image without decoding it (when no bitmap could be made
+    // for it). May be null for decoders that hold nothing between the calls.
+    void (*release)();
+};
+
+// Empties the registry: no decoders, no open file.
+void decoder_registry_reset();
+// Appends a decoder; earlier ones are asked first. 1, or 0 when the registry
+// (room for 100) is full or the record lacks an operation.
+int decoder_register(const ImageDecoder& decoder);
+// Number of registered decoders.
+int decoder_count();
+
+// ---- image objects --------------------------------------------------------------
+
+// Creates the empty image table (frees any images still held).
+void image_library_init();
+
+// Makes image `number` from a complete image file in memory: BMP, icon, or any
+// format a registered decoder recognises. Returns the handle (HBITMAP or
+// HICON) or 0; any image under the number is released first.
+intptr_t image_catch(intptr_t number, const void* address,
+                     std::size_t length = IMAGE_UNKNOWN_LENGTH, int flags = 0);
+
+// Makes image `number` from a file on disk (BMP, icon or a decoder's format).
+intptr_t image_load(intptr_t number, tw::TextArg path, int flags = 0);
+
+int image_width(intptr_t number);   // 0 when the number names no image
+int image_height(intptr_t number);
+int image_depth(intptr_t number);   // bits per pixel as recorded
+intptr_t image_handle(intptr_t number);
+
+// Scales the image to width x height; mode 0 smooth (halftone), other values
+// fast. Returns the new handle, the current one when the size is unchanged, or 0.
+intptr_t image_resize(intptr_t number, int width, int height, int mode);
+
+void image_free(intptr_t number);
+void image_free_all();
+
+// ---- the JPEG decoder -------------------------------------------------------------
+
+// Registers the JPEG decoder once; later calls do nothing.
+void jpeg_decoder_register();
+
+// The JPEG decoder's operations (see ImageDecoder).
+int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char* name);
+int jpeg_decode(unsigned char* pixels, std::size_t stride, int reserved);
+int jpeg_width();
+int jpeg_height();
+void jpeg_release();
