@@ -1,0 +1,41 @@
+// The preference store: one INI-style settings file of "key = value" lines,
+// read whole when opened and rewritten whole when closed, only if something
+// was written. One file at a time; keys compare without regard to case, and
+// lookups and new keys work on the lines before the first [group] line.
+// A missing (null) text argument counts as the empty text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/text_arg.h"
+
+// Prepares the store; called once at start-up.
+void prefs_init();
+
+// Closes any open file (as prefs_close), then reads `file_name`. True if the
+// file was opened. If it cannot be opened, reads give their defaults, writes
+// are still collected, and prefs_close creates the file with them.
+bool prefs_open(tw::TextArg file_name);
+
+// Closes any open file, then creates `file_name` anew (empty). True on success;
+// on failure later writes are dropped.
+bool prefs_create(tw::TextArg file_name);
+
+// The key's value without leading and trailing spaces and tabs, or `def`
+// unchanged if the key is absent or no file is open.
+std::string prefs_read_string(tw::TextArg key, tw::TextArg def);
+
+// The key's value read as a decimal integer (leading blanks, a sign, digits up
+// to the first other character; no digits give 0), or `def` if the key is
+// absent or no file is open.
+std::int32_t prefs_read_int(tw::TextArg key, std::int32_t def);
+
+// Set the key's value (an existing key also takes the caller's spelling).
+void prefs_write_string(tw::TextArg key, tw::TextArg value);
+void prefs_write_int(tw::TextArg key, std::int32_t value);
+
+// Rewrites the file if something was written, closes it and forgets all
+// entries. False only if a needed rewrite failed (the file then stays as it
+// was, or is not created); true otherwise, also when nothing was open.
+bool prefs_close();
