@@ -8,30 +8,18 @@
 // operation for a dynamic control whose object address is its number.
 //
 // Platform handles (windows, images, fonts) travel as intptr_t.
-// Controls report user actions as EVENT_CONTROL with one of the event types
-// below (or a Win32 notification code such as EN_CHANGE).
+// Controls report user actions as EVENT_CONTROL with an event type
+// (CONTROL_EVENT_..., or a Win32 notification code such as EN_CHANGE).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "runtime/runtime.h"
+#include "ui/window.h"
 
-// Result of a message handler that sends the message on to default processing.
-inline constexpr intptr_t NOT_HANDLED = static_cast<intptr_t>(0xD0D0D0D1u);
-
-// The private window message with which controls report to their top-level
-// window: wParam = control number, lParam = event type.
-inline constexpr unsigned MSG_CONTROL_EVENT = 13103;
-
-// Event types carried by EVENT_CONTROL.
-inline constexpr int CONTROL_EVENT_CLICK = 0;  // left click, selection change, BN_CLICKED
-inline constexpr int CONTROL_EVENT_RIGHT_CLICK = 1;
-inline constexpr int CONTROL_EVENT_DOUBLE_CLICK = 2;
-inline constexpr int CONTROL_EVENT_RIGHT_DOUBLE_CLICK = 3;
-inline constexpr int CONTROL_EVENT_FOCUS = 14000;
-inline constexpr int CONTROL_EVENT_UNFOCUS = 14001;
-inline constexpr int CONTROL_EVENT_DRAG = 14002;
+// The event codes and event types (EVENT_CONTROL, CONTROL_EVENT_...) and
+// MSG_CONTROL_EVENT come from window.h.
 
 // Control type codes.
 inline constexpr int CONTROL_TYPE_BUTTON = 1;
