@@ -1,0 +1,47 @@
+// Keyboard focus movement with Tab and Shift+Tab through the enabled, visible
+// tab-stop controls of the active window.
+#include <vector>
+
+#include "ui/win/window_internal.h"
+
+namespace {
+
+BOOL CALLBACK collect_candidate(HWND child, LPARAM data) {
+    auto* list = reinterpret_cast<std::vector<HWND>*>(data);
+    if (IsWindowEnabled(child) && IsWindowVisible(child) && (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP))
+        list->push_back(child);
+    return TRUE;
+}
+
+}  // namespace
+
+void focus_move(int backward) {
+    HWND root = GetActiveWindow();
+    if (!root) return;
+    HWND focus = GetFocus();
+    HWND current = focus && IsChild(root, focus) ? focus : nullptr;
+
+    std::vector<HWND> candidates;
+    EnumChildWindows(root, collect_candidate, reinterpret_cast<LPARAM>(&candidates));
+    if (candidates.empty()) return;
+
+    std::size_t index = candidates.size();  // position of the current control
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        if (candidates[i] == current) index = i;
+
+    HWND target;
+    if (!backward) {
+        if (!current)
+            target = candidates.front();
+        else if (index == candidates.size())
+            return;  // the focused control is no tab stop: Tab leaves it alone
+        else
+            target = candidates[(index + 1) % candidates.size()];
+    } else {
+        if (current && index < candidates.size() && index > 0)
+            target = candidates[index - 1];
+        else
+            target = candidates.back();
+    }
+    SetFocus(target);
+}
