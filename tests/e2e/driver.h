@@ -1,0 +1,130 @@
+// The end-to-end driver: starts the real tintwerk.exe in a fixture folder and
+// works it from outside, as an automation client would: it finds the windows
+// of the process, the controls by their control numbers, clicks, types, reads
+// texts and answers the message boxes and requesters. Fixture folders hold a
+// game folder with the stand-in Pistova.exe, qz.ini, options.set and palettes.
+#pragma once
+#include "runtime/win32.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---- paths and files (Windows paths) ----
+std::string tintwerk_exe();
+std::string pistova_exe();
+std::string read_file(const std::string& path, bool* ok = nullptr);
+bool write_file(const std::string& path, const std::string& bytes);
+bool file_exists(const std::string& path);
+bool make_dirs(const std::string& path);
+void remove_tree(const std::string& path);
+bool set_read_only(const std::string& path, bool on);
+std::string hex_dump(const std::string& bytes);  // for readable failures
+
+// Polls `cond` every 10 ms until it holds or `ms` passed; the last result.
+bool wait_for(const std::function<bool()>& cond, int ms = 5000);
+
+// ---- a fixture: c:\tw_e2e\<name>_<pid>\ with work\ and kurvo\paletten\ ----
+struct Fixture {
+  explicit Fixture(const std::string& name, const std::string& game_folder = std::string());
+  ~Fixture();
+  Fixture(const Fixture&) = delete;
+  Fixture& operator=(const Fixture&) = delete;
+
+  std::string root;  // all with a trailing backslash, all lower case
+  std::string work;  // Tintwerk's working folder (pal_change.prf)
+  std::string game;  // the game folder: Pistova.exe, qz.ini, options.set, qz.pal
+  std::string pals;  // game + "paletten\"
+
+  std::string ini() const { return game + "qz.ini"; }
+  std::string options() const { return game + "options.set"; }
+  std::string prefs() const { return work + "pal_change.prf"; }
+  std::string log() const { return game + "pistova.log"; }
+
+  // Pistova.exe, qz.ini (PaletteFile = qz.pal), the 20-byte options.set, qz.pal.
+  void install_game(const std::string& ini_text = std::string());
+  // A palette file; with w, h > 0 also a JPEG preview of that size beside it.
+  void add_palette(const std::string& file_name, int w = 0, int h = 0);
+  // pal_change.prf naming this fixture's game and palette folder, plus extra lines.
+  void write_prefs(const std::string& extra_lines = std::string());
+  // The standard set: autumn.pal (640x480), Blue.pal (no picture),
+  // Sunset.PAL with sunset.jpg (1024x600), tiny.pal (200x100).
+  void add_standard_palettes();
+};
+
+// The qz.ini the fixtures install (LF and CR LF lines, padded lines, several sections).
+std::string fixture_ini(const std::string& palette_line);
+// The 20 bytes of the fixture's options.set (0x40 + offset).
+std::string fixture_options();
+// What qz.ini holds after Tintwerk rewrote `original`: every line trimmed of
+// spaces, CR LF line ends, every line starting with "PaletteFile" replaced.
+std::string rewritten_ini(const std::string& original, const std::string& palette_line);
+// The names in a folder (no "." and ".."), sorted.
+std::vector<std::string> folder_names(const std::string& folder);
+
+// The 20-line pal_change.prf that Tintwerk writes at exit.
+struct SavedSettings {
+  std::string paletten, exe, ini, fav1 = "nix", fav2 = "nix";
+  int x = 100, y = 50, w = 700, h = 500;
+  std::string hot[5] = {"10", "0", "0", "50", "0"};    // laps tyre verbrauch sprit damage
+  std::string race[5] = {"5", "30", "30", "50", "30"};
+  std::string set_org = "0";
+  std::string text() const;
+};
+
+// ---- the running program ----
+class App {
+ public:
+  // Starts tintwerk.exe with `work` as its working folder.
+  explicit App(const std::string& work);
+  ~App();  // ends the process if the scenario left it running
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  bool started() const { return pi_.hProcess != nullptr; }
+  DWORD pid() const { return pi_.dwProcessId; }
+
+  // The main window ("Tintwerk"), waited for; nullptr when it never came.
+  HWND main(int ms = 10000);
+  // Waits until the program takes messages again (its loop or a modal dialog).
+  void settle();
+  // The first top-level window of the process whose title starts with `title`.
+  HWND window(const std::string& title_prefix) const;
+  // A control by number, in the main window or the settings window.
+  HWND control(int id) const;
+  std::string text(int id) const;
+  std::vector<std::string> items(int id = 0) const;
+  RECT rect(int id) const;          // screen rectangle of a control
+  SIZE size(int id) const;
+  HANDLE image(int id = 1) const;  // the picture an image control shows
+
+  // User actions. Each waits for the program to take the action (settle).
+  void select(int index, int id = 0);  // list selection as a click makes it
+  void select(const std::string& item, int id = 0);
+  void click(int id);                  // a push or picture button, or the check box
+  void type(int id, const std::string& chars, bool clear_first = true);
+  void close_window();                 // the close box of the main window
+
+  // Dialogs of the process ("#32770"): message boxes and requesters.
+  HWND dialog(int ms = 3000) const;         // any dialog
+  HWND dialog_titled(const std::string& title, int ms = 3000) const;
+  HWND dialog_with_text(const std::string& text, int ms = 3000) const;  // a static child's text
+  static std::string message_text(HWND box);  // the message box's text (static 0xFFFF)
+  void press(HWND dlg, int button_id);        // OK 1, Cancel 2
+  void type_file_name(HWND dlg, const std::string& path);  // open-file requester's name field
+
+  // Waits for the process to end; true when it did (its exit code in *code).
+  bool wait_exit(int ms = 8000, DWORD* code = nullptr);
+  bool running() const;
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  HWND main_ = nullptr;
+};
+
+std::string window_text(HWND w);
+std::vector<HWND> top_windows(DWORD pid);
+
+}  // namespace e2e

@@ -1,0 +1,243 @@
+// Activation and restore: how qz.ini is rewritten (and never cut off or lost),
+// the pristine copy qz.ini.orig, a deleted palette, restore at exit, and a
+// qz.ini that cannot be written or was changed by someone else meanwhile.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::vector<std::string> kGameFiles = {"Pistova.exe", "options.set", "paletten", "qz.ini", "qz.pal"};
+
+std::vector<std::string> with_orig() {
+  return {"Pistova.exe", "options.set", "paletten", "qz.ini", "qz.ini.orig", "qz.pal"};
+}
+
+}  // namespace
+
+TEST(GameConfig, ActivationAndRestoreRewriteEveryPaletteLineAndKeepAPristineCopy) {
+  Fixture fx("activate");
+  std::string original = fixture_ini("PaletteFile = qz.pal\r\n PaletteFile=c:\\old\\QZ2.pal ");
+  fx.install_game(original);
+  fx.add_standard_palettes();
+  fx.write_prefs();
+  {
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    EXPECT_EQ(app.text(2), "qz.ini= QZ2.pal") << "the last palette line decides, its case kept";
+
+    app.select("sunset.pal");
+    app.click(6);
+    EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+    std::string line = "PaletteFile = " + fx.pals + "sunset.pal";
+    EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(rewritten_ini(original, line)));
+    EXPECT_EQ(read_file(fx.ini() + ".orig"), original) << "no pristine copy before the first rewrite";
+    EXPECT_EQ(folder_names(fx.game), with_orig()) << "a temporary file was left behind";
+
+    app.select("autumn.pal");
+    app.click(6);
+    EXPECT_EQ(read_file(fx.ini()), rewritten_ini(original, "PaletteFile = " + fx.pals + "autumn.pal"));
+
+    app.click(4);
+    EXPECT_EQ(app.text(2), "Palette = org");
+    EXPECT_EQ(read_file(fx.ini()), rewritten_ini(original, "PaletteFile = qz.pal"));
+    EXPECT_EQ(read_file(fx.ini() + ".orig"), original) << "the pristine copy was overwritten";
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  {
+    // A later run keeps the copy of the first one.
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+    app.select("tiny.pal");
+    app.click(6);
+    EXPECT_EQ(read_file(fx.ini()), rewritten_ini(original, "PaletteFile = " + fx.pals + "tiny.pal"));
+    EXPECT_EQ(read_file(fx.ini() + ".orig"), original);
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(folder_names(fx.game), with_orig());
+}
+
+TEST(GameConfig, DeletedPaletteIsReportedAndStopsTheGameStartUntilARestore) {
+  Fixture fx("deleted");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  app.select("autumn.pal");
+  app.click(6);
+  std::string ini = read_file(fx.ini());
+  ASSERT_EQ(ini, rewritten_ini(read_file(fx.ini() + ".orig"), "PaletteFile = " + fx.pals + "autumn.pal"));
+
+  app.select("blue.pal");
+  ASSERT_TRUE(DeleteFileA((fx.pals + "Blue.pal").c_str()));
+  app.click(6);
+  HWND box = app.dialog_titled("Achtung");
+  ASSERT_NE(box, nullptr) << "no message for a deleted palette";
+  EXPECT_EQ(App::message_text(box), "Fehler Palette !!");
+  app.press(box, IDOK);
+  EXPECT_EQ(app.text(2), "qz.ini= autumn.pal");
+  EXPECT_EQ(read_file(fx.ini()), ini);
+
+  // Start does nothing now.
+  app.click(5);
+  Sleep(700);
+  app.settle();
+  EXPECT_FALSE(file_exists(fx.log())) << "the game was started after a failed activation";
+
+  // After a restore it starts, from Tintwerk's working folder.
+  app.click(4);
+  EXPECT_EQ(app.text(2), "Palette = org");
+  app.click(5);
+  ASSERT_TRUE(wait_for([&] { return read_file(fx.log()).find("palette=") != std::string::npos; }, 5000))
+      << "the game did not start";
+  std::string cwd = fx.work.substr(0, fx.work.size() - 1);
+  EXPECT_EQ(read_file(fx.log()), "cmdline=\"" + fx.game + "pistova.exe\"\r\ncwd=" + cwd + "\r\npalette=qz.pal\r\n");
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+}
+
+TEST(GameConfig, RestoreOnExitPutsTheStockPaletteBackUnlessItIsActive) {
+  Fixture fx("restore_exit");
+  std::string plain = fixture_ini("PaletteFile = qz.pal");
+  fx.install_game(plain);
+  fx.add_standard_palettes();
+  fx.write_prefs("set_org_ende = 1\r\n");
+  std::string prefs = read_file(fx.prefs());
+  {
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(read_file(fx.ini()), plain) << "qz.ini named qz.pal already and must stay untouched";
+  EXPECT_FALSE(file_exists(fx.ini() + ".orig"));
+  EXPECT_EQ(read_file(fx.prefs()), prefs);
+
+  std::string upper = fixture_ini("PaletteFile = C:\\Games\\QZ.PAL");
+  write_file(fx.ini(), upper);
+  {
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    EXPECT_EQ(app.text(2), "qz.ini= QZ.PAL");
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(read_file(fx.ini()), rewritten_ini(upper, "PaletteFile = qz.pal"));
+  EXPECT_EQ(read_file(fx.ini() + ".orig"), upper);
+
+  // Restore after an activation in the same run.
+  {
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    app.select("sunset.pal");
+    app.click(6);
+    ASSERT_EQ(app.text(2), "qz.ini= sunset.pal");
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(read_file(fx.ini()), rewritten_ini(upper, "PaletteFile = qz.pal"));
+}
+
+TEST(GameConfig, QzIniWithoutPaletteLineIsReportedAndNeverWritten) {
+  Fixture fx("no_line");
+  std::string ini = fixture_ini("palettefile = qz.pal");
+  fx.install_game(ini);
+  fx.add_standard_palettes();
+  fx.write_prefs();
+
+  App app(fx.work);
+  HWND box = app.dialog_titled("Achtung");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(App::message_text(box), "Fehler qz.ini Palette !!");
+  app.press(box, IDOK);
+  ASSERT_NE(app.main(), nullptr);
+  EXPECT_EQ(app.text(2).rfind("qz.ini=", 0), std::string::npos);
+  EXPECT_FALSE(app.text(2).empty()) << "the status line should keep the credit line";
+
+  app.select("autumn.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "Fehler qz.ini") << "an activation that wrote nothing must say so";
+  app.click(4);
+  EXPECT_EQ(app.text(2), "Fehler qz.ini");
+  EXPECT_EQ(read_file(fx.ini()), ini);
+  EXPECT_EQ(folder_names(fx.game), kGameFiles);
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+  EXPECT_EQ(read_file(fx.ini()), ini);
+}
+
+TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
+  Fixture fx("ini_locked");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+  std::string ini = read_file(fx.ini());
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  ASSERT_EQ(app.text(2), "qz.ini= qz.pal");
+
+  // Read-only.
+  set_read_only(fx.ini(), true);
+  app.select("autumn.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "Fehler qz.ini");
+  EXPECT_EQ(read_file(fx.ini()), ini);
+  app.click(4);
+  EXPECT_EQ(app.text(2), "Fehler qz.ini");
+  EXPECT_EQ(read_file(fx.ini()), ini);
+  set_read_only(fx.ini(), false);
+  EXPECT_EQ(folder_names(fx.game).size(), kGameFiles.size() + (file_exists(fx.ini() + ".orig") ? 1 : 0))
+      << "a temporary file was left behind";
+
+  // Held open by the game, which lets others read but not write or replace it.
+  HANDLE held = CreateFileA(fx.ini().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  app.select("sunset.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "Fehler qz.ini") << "Wine: a file held open without write or delete sharing";
+  CloseHandle(held);
+  EXPECT_EQ(read_file(fx.ini()), ini);
+
+  // Free again: the next activation works.
+  app.click(6);
+  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal"));
+  EXPECT_EQ(read_file(fx.ini() + ".orig"), ini);
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+}
+
+TEST(GameConfig, LinesAddedByTheGameMeanwhileSurviveAnActivation) {
+  Fixture fx("ini_changed");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  std::string changed = read_file(fx.ini()) + "[Highscores]\r\nOval = 1:02.34\r\n";
+  write_file(fx.ini(), changed);
+  app.select("tiny.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "qz.ini= tiny.pal");
+  EXPECT_EQ(hex_dump(read_file(fx.ini())),
+            hex_dump(rewritten_ini(changed, "PaletteFile = " + fx.pals + "tiny.pal")));
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+}

@@ -1,0 +1,260 @@
+// Start-up and exit of tintwerk.exe: default paths, the three requesters, the
+// fatal messages, saving the settings and the window geometry.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+
+namespace {
+
+RECT client_on_screen(HWND w) {
+  RECT r{};
+  GetClientRect(w, &r);
+  POINT p{0, 0};
+  ClientToScreen(w, &p);
+  OffsetRect(&r, p.x, p.y);
+  return r;
+}
+
+}  // namespace
+
+TEST(Startup, DefaultSettingsFindTheGameInGamesKurvo) {
+  Fixture fx("default_start", "c:\\games\\kurvo\\");
+  fx.install_game();
+  fx.add_standard_palettes();
+  std::string ini_before = read_file(fx.ini());
+
+  App app(fx.work);
+  ASSERT_TRUE(app.started());
+  HWND main = app.main();
+  ASSERT_NE(main, nullptr) << "no window titled Tintwerk";
+  app.settle();
+  EXPECT_EQ(app.dialog(200), nullptr) << "a requester or message came up with the game at c:\\games\\kurvo";
+
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  EXPECT_EQ(outer.left, 100);
+  EXPECT_EQ(outer.top, 50);
+  RECT client = client_on_screen(main);
+  EXPECT_EQ(client.right - client.left, 700);
+  EXPECT_EQ(client.bottom - client.top, 500);
+  EXPECT_EQ(app.size(0).cx, 300);
+  EXPECT_EQ(app.size(0).cy, 475);
+  RECT list = app.rect(0);
+  EXPECT_EQ(list.left - client.left, 10);
+  EXPECT_EQ(list.top - client.top, 10);
+  EXPECT_EQ(app.size(1).cx, 300);
+  EXPECT_EQ(app.size(1).cy, 225);
+
+  EXPECT_EQ(app.items(), (std::vector<std::string>{"autumn.pal", "blue.pal", "sunset.pal", "tiny.pal"}));
+  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  EXPECT_EQ(app.text(17), "nix");
+  EXPECT_EQ(app.text(18), "nix");
+
+  // The presets go to c:\games\kurvo\options.set.
+  app.click(10);
+  EXPECT_EQ(app.text(2), "Options=Hotlap");
+  std::string opts = read_file(fx.options());
+  ASSERT_EQ(opts.size(), 20u);
+  EXPECT_EQ(opts[4], 10);
+
+  app.close_window();
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(file_exists(fx.prefs())) << "nothing changed, yet pal_change.prf was written";
+  EXPECT_EQ(read_file(fx.ini()), ini_before);
+}
+
+TEST(Startup, GameMissingAndRequesterCancelledEndsWithoutSaving) {
+  Fixture fx("game_missing");
+  fx.install_game();
+  fx.add_standard_palettes();
+  std::string prefs = "paletten = " + fx.pals + "\r\nVelo.exe = " + fx.root + "nowhere\\Pistova.exe\r\n" +
+                      "Velo.ini = " + fx.ini() + "\r\n; kept as it is\r\nwindow_x = 7\r\n";
+  write_file(fx.prefs(), prefs);
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  HWND req = app.dialog_titled("Wo ist Pistova.exe");
+  ASSERT_NE(req, nullptr) << "no open-file requester for the game";
+  app.press(req, IDCANCEL);
+  HWND box = app.dialog_titled("Achtung");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(App::message_text(box), "Ohne Pistova gehts nicht !!");
+  app.press(box, IDOK);
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the fatal message";
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs));
+}
+
+TEST(Startup, QzIniMissingAndRequesterCancelledEndsWithoutSaving) {
+  Fixture fx("ini_missing");
+  fx.install_game();
+  DeleteFileA(fx.ini().c_str());
+  fx.write_prefs();
+  std::string prefs = read_file(fx.prefs());
+
+  App app(fx.work);
+  HWND req = app.dialog_titled("Wo ist qz.ini");
+  ASSERT_NE(req, nullptr);
+  app.press(req, IDCANCEL);
+  HWND box = app.dialog_titled("Achtung");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(App::message_text(box), "Ohne qz.ini gehts nicht !!");
+  app.press(box, IDOK);
+  ASSERT_TRUE(app.wait_exit());
+  EXPECT_EQ(read_file(fx.prefs()), prefs);
+  EXPECT_FALSE(file_exists(fx.ini()));
+}
+
+TEST(Startup, GameChosenInRequesterDerivesThePathsAndSavesThem) {
+  Fixture fx("game_chosen");
+  fx.install_game();
+  fx.add_standard_palettes();
+  write_file(fx.prefs(), "paletten = " + fx.pals + "\r\nVelo.exe = c:\\nowhere\\pistova.exe\r\n" +
+                             "Velo.ini = c:\\nowhere\\qz.ini\r\n");
+  std::string upper = fx.game + "PISTOVA.EXE";
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+
+  App app(fx.work);
+  HWND req = app.dialog_titled("Wo ist Pistova.exe");
+  ASSERT_NE(req, nullptr);
+  app.type_file_name(req, upper);
+  app.press(req, IDOK);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  EXPECT_EQ(app.dialog(300), nullptr) << "qz.ini beside the chosen game was not found";
+  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  EXPECT_EQ(app.items().size(), 4u);
+
+  // options.set is taken from the chosen game's folder.
+  app.click(11);
+  EXPECT_EQ(app.text(2), "Options=Race");
+  EXPECT_EQ(read_file(fx.options())[4], 5);
+
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+  SavedSettings s;
+  s.paletten = fx.pals;
+  s.exe = fx.game + "pistova.exe";
+  s.ini = fx.game + "qz.ini";
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(s.text()));
+}
+
+TEST(Startup, PaletteFolderMissingAndFolderRequesterCancelledGivesAnEmptyList) {
+  Fixture fx("folder_missing");
+  fx.install_game();
+  write_file(fx.prefs(), "paletten = " + fx.root + "keine\\\r\nVelo.exe = " + fx.game +
+                             "Pistova.exe\r\nVelo.ini = " + fx.ini() + "\r\n");
+  std::string prefs = read_file(fx.prefs());
+
+  App app(fx.work);
+  HWND req = app.dialog_with_text("Verzeichniss mit Paletten suchen");
+  ASSERT_NE(req, nullptr) << "no folder requester";
+  app.press(req, IDCANCEL);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  EXPECT_EQ(app.dialog(200), nullptr);
+  EXPECT_TRUE(app.running());
+  EXPECT_TRUE(app.items().empty());
+  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+  EXPECT_EQ(read_file(fx.prefs()), prefs) << "a cancelled folder requester changed the settings";
+}
+
+TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
+  Fixture fx("geometry");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs("Window_h = 300\r\n");
+  {
+    App app(fx.work);
+    HWND main = app.main();
+    ASSERT_NE(main, nullptr);
+    app.settle();
+    // A stored height below the minimum still sets the list from it.
+    EXPECT_EQ(app.size(0).cy, 275);
+
+    RECT want{0, 0, 760, 560};
+    AdjustWindowRectEx(&want, static_cast<DWORD>(GetWindowLongPtrA(main, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(main, GWL_EXSTYLE)));
+    SetWindowPos(main, nullptr, 140, 90, want.right - want.left, want.bottom - want.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    app.settle();
+    RECT client = client_on_screen(main);
+    ASSERT_EQ(client.bottom - client.top, 560);
+    EXPECT_EQ(app.size(0).cx, 300);
+    EXPECT_EQ(app.size(0).cy, 535) << "the list did not follow the window's height";
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  SavedSettings s;
+  s.paletten = fx.pals;
+  s.exe = fx.game + "pistova.exe";
+  s.ini = fx.ini();
+  s.x = 140;
+  s.y = 90;
+  s.w = 760;
+  s.h = 560;
+  std::string saved = read_file(fx.prefs());
+  EXPECT_EQ(hex_dump(saved), hex_dump(s.text()));
+  {
+    App app(fx.work);
+    HWND main = app.main();
+    ASSERT_NE(main, nullptr);
+    app.settle();
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    EXPECT_EQ(outer.left, 140);
+    EXPECT_EQ(outer.top, 90);
+    RECT client = client_on_screen(main);
+    EXPECT_EQ(client.right - client.left, 760);
+    EXPECT_EQ(client.bottom - client.top, 560);
+    EXPECT_EQ(app.size(0).cy, 535);
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(read_file(fx.prefs()), saved) << "an unchanged run rewrote the settings";
+}
+
+TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
+  Fixture fx("prefs_readonly");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+  std::string prefs = read_file(fx.prefs());
+  set_read_only(fx.prefs(), true);
+  {
+    // Nothing changed: no message, the file stays.
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  {
+    App app(fx.work);
+    HWND main = app.main();
+    ASSERT_NE(main, nullptr);
+    app.settle();
+    SetWindowPos(main, nullptr, 120, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r{};
+    GetWindowRect(main, &r);
+    SetWindowPos(main, nullptr, 0, 0, r.right - r.left + 20, r.bottom - r.top + 20,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    app.settle();
+    app.close_window();
+    HWND box = app.dialog_titled("Achtung");
+    ASSERT_NE(box, nullptr) << "settings lost without a word";
+    EXPECT_EQ(App::message_text(box), "Einstellungen nicht gespeichert !!");
+    app.press(box, IDOK);
+    DWORD code = 1;
+    ASSERT_TRUE(app.wait_exit(8000, &code));
+    EXPECT_EQ(code, 0u);
+  }
+  EXPECT_EQ(read_file(fx.prefs()), prefs);
+  set_read_only(fx.prefs(), false);
+}
