@@ -297,6 +297,13 @@ App::~App() {
   }
 }
 
+void App::detach() {
+  if (!pi_.hProcess) return;
+  CloseHandle(pi_.hProcess);
+  CloseHandle(pi_.hThread);
+  pi_ = PROCESS_INFORMATION{};
+}
+
 bool App::running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool App::wait_exit(int ms, DWORD* code) {

@@ -84,6 +84,8 @@ class App {
   App& operator=(const App&) = delete;
 
   bool started() const { return pi_.hProcess != nullptr; }
+  // Lets the program run on after this object is gone.
+  void detach();
   DWORD pid() const { return pi_.dwProcessId; }
 
   // The main window ("Tintwerk"), waited for; nullptr when it never came.
