@@ -1,0 +1,203 @@
+// BMP and icon file checks. All offsets are checked before anything is read;
+// sizes are computed in 64 bits so that no crafted value can wrap around.
+#include "image/portable/formats.h"
+
+#include <cstring>
+
+namespace tw::image {
+namespace {
+
+uint16_t u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t u32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+int32_t s32(const uint8_t* p) { return static_cast<int32_t>(u32(p)); }
+
+void put16(std::vector<uint8_t>& v, std::size_t at, uint32_t x) {
+    v[at] = static_cast<uint8_t>(x);
+    v[at + 1] = static_cast<uint8_t>(x >> 8);
+}
+void put32(std::vector<uint8_t>& v, std::size_t at, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
+}
+
+// True when [offset, offset + size) lies within a block of `length` bytes.
+bool within(uint64_t offset, uint64_t size, std::size_t length) {
+    return offset <= length && size <= length - offset;
+}
+
+bool palette_bits(uint32_t bits) { return bits == 1 || bits == 4 || bits == 8; }
+
+constexpr int kIconMaxSide = 32767;
+const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+}  // namespace
+
+std::size_t dib_stride(uint32_t width, uint32_t bit_count) {
+    uint64_t bits = static_cast<uint64_t>(width) * bit_count;
+    return static_cast<std::size_t>(((bits + 31) / 32) * 4);
+}
+
+bool bmp_signature(const uint8_t* data, std::size_t length) {
+    return data && length >= 2 && data[0] == 'B' && data[1] == 'M';
+}
+
+bool bmp_parse(const uint8_t* data, std::size_t length, int max_side, BmpFile& out) {
+    out = BmpFile();
+    if (!bmp_signature(data, length) || length < 18) return false;
+    const uint32_t off_bits = u32(data + 10);
+    const uint32_t header_size = u32(data + 14);
+    const uint8_t* h = data + 14;
+    if (!within(14, header_size, length)) return false;
+
+    int64_t width, height;
+    uint32_t planes, bits, compression = kBmpRgb, size_image = 0, clr_used = 0;
+    std::size_t entry_bytes = 4;  // colour table entries: RGBQUAD, or RGBTRIPLE for core headers
+    if (header_size == 12) {
+        width = u16(h + 4);
+        height = u16(h + 6);
+        planes = u16(h + 8);
+        bits = u16(h + 10);
+        entry_bytes = 3;
+    } else if (header_size >= 40) {
+        width = s32(h + 4);
+        height = s32(h + 8);
+        planes = u16(h + 12);
+        bits = u16(h + 14);
+        compression = u32(h + 16);
+        size_image = u32(h + 20);
+        clr_used = u32(h + 32);
+    } else {
+        return false;
+    }
+    const int64_t rows = height < 0 ? -height : height;
+    if (planes != 1 || width < 1 || width > max_side || rows < 1 || rows > max_side) return false;
+    if (!palette_bits(bits) && bits != 16 && bits != 24 && bits != 32) return false;
+    switch (compression) {
+    case kBmpRgb: break;
+    case kBmpRle8: if (bits != 8 || height < 0) return false; break;
+    case kBmpRle4: if (bits != 4 || height < 0) return false; break;
+    case kBmpBitfields: if (bits != 16 && bits != 32) return false; break;
+    default: return false;  // embedded JPEG or PNG, or unknown
+    }
+
+    // Colour masks: behind a 40-byte header, inside the later versions.
+    uint64_t table_at = 14 + static_cast<uint64_t>(header_size);
+    uint32_t masks[3] = {0, 0, 0};
+    if (compression == kBmpBitfields) {
+        const uint64_t masks_at = header_size == 40 ? table_at : 14 + 40;
+        if (!within(masks_at, 12, length)) return false;
+        for (int i = 0; i < 3; ++i) masks[i] = u32(data + masks_at + 4 * i);
+        if (header_size == 40) table_at += 12;
+    }
+
+    uint32_t colours = 0;
+    if (palette_bits(bits)) {
+        const uint32_t full = 1u << bits;
+        colours = clr_used == 0 || clr_used > full ? full : clr_used;
+        if (!within(table_at, static_cast<uint64_t>(colours) * entry_bytes, length)) return false;
+    }
+
+    uint64_t pixel_bytes;
+    if (compression == kBmpRle8 || compression == kBmpRle4) {
+        pixel_bytes = size_image;
+        if (pixel_bytes == 0) return false;
+    } else {
+        pixel_bytes = static_cast<uint64_t>(dib_stride(static_cast<uint32_t>(width), bits)) *
+                      static_cast<uint64_t>(rows);
+    }
+    if (off_bits < 14 + static_cast<uint64_t>(header_size) || !within(off_bits, pixel_bytes, length))
+        return false;
+
+    const std::size_t mask_bytes = compression == kBmpBitfields ? 12 : 0;
+    out.info.assign(40 + mask_bytes + 4 * static_cast<std::size_t>(colours), 0);
+    put32(out.info, 0, 40);
+    put32(out.info, 4, static_cast<uint32_t>(width));
+    put32(out.info, 8, static_cast<uint32_t>(static_cast<int32_t>(height)));
+    put16(out.info, 12, 1);
+    put16(out.info, 14, bits);
+    put32(out.info, 16, compression);
+    put32(out.info, 20, static_cast<uint32_t>(pixel_bytes));
+    put32(out.info, 32, colours);
+    for (std::size_t i = 0; i < mask_bytes / 4; ++i) put32(out.info, 40 + 4 * i, masks[i]);
+    uint8_t* table = out.info.data() + 40 + mask_bytes;
+    for (uint32_t i = 0; i < colours; ++i) {
+        const uint8_t* e = data + table_at + static_cast<uint64_t>(i) * entry_bytes;
+        table[4 * i] = e[0];
+        table[4 * i + 1] = e[1];
+        table[4 * i + 2] = e[2];
+        table[4 * i + 3] = 0;
+    }
+    out.width = static_cast<int32_t>(width);
+    out.height = static_cast<int32_t>(height);
+    out.bit_count = static_cast<uint16_t>(bits);
+    out.pixels = data + off_bits;
+    out.pixel_bytes = static_cast<std::size_t>(pixel_bytes);
+    return true;
+}
+
+bool icon_signature(const uint8_t* data, std::size_t length) {
+    return data && length >= 6 && u16(data) == 0 && u16(data + 2) == 1 && u16(data + 4) >= 1;
+}
+
+bool icon_choose(const uint8_t* data, std::size_t length, IconImage& out) {
+    out = IconImage();
+    if (!icon_signature(data, length)) return false;
+    const unsigned count = u16(data + 4);
+    if (!within(6, 16ull * count, length)) return false;
+
+    const uint8_t* first = data + 6;
+    unsigned chosen = 0;
+    for (unsigned i = 1; i < count; ++i) {
+        const uint8_t* e = data + 6 + 16 * i;
+        const uint8_t* c = data + 6 + 16 * chosen;
+        if (e[0] == first[0] && e[1] == first[1] && u16(e + 6) > u16(c + 6)) chosen = i;
+    }
+    const uint8_t* entry = data + 6 + 16 * chosen;
+    const uint32_t size = u32(entry + 8);
+    const uint32_t offset = u32(entry + 12);
+    if (size < 8 || !within(offset, size, length)) return false;
+    const uint8_t* img = data + offset;
+
+    out.offset = offset;
+    out.size = size;
+    out.index = static_cast<int>(chosen);
+    if (std::memcmp(img, kPngSignature, 8) == 0) {
+        out.png = true;
+        out.width = entry[0] ? entry[0] : 256;
+        out.height = entry[1] ? entry[1] : 256;
+        return true;
+    }
+
+    // A DIB: its header, colour table, colour bits and mask bits must all fit.
+    if (size < 40) return false;
+    const uint32_t header_size = u32(img);
+    const int32_t width = s32(img + 4);
+    const int32_t height2 = s32(img + 8);
+    const uint32_t planes = u16(img + 12);
+    const uint32_t bits = u16(img + 14);
+    const uint32_t compression = u32(img + 16);
+    const uint32_t clr_used = u32(img + 32);
+    if (header_size < 40 || header_size > size || planes != 1) return false;
+    if (width < 1 || width > kIconMaxSide || height2 < 2 || height2 / 2 > kIconMaxSide) return false;
+    if (!palette_bits(bits) && bits != 16 && bits != 24 && bits != 32) return false;
+    if (compression != kBmpRgb && !(compression == kBmpBitfields && (bits == 16 || bits == 32)))
+        return false;
+    const uint32_t rows = static_cast<uint32_t>(height2 / 2);
+    uint64_t need = header_size;
+    if (compression == kBmpBitfields && header_size == 40) need += 12;
+    if (palette_bits(bits)) {
+        // The platform reads biClrUsed entries when given (at most 256).
+        need += 4ull * (clr_used == 0 ? (1u << bits) : (clr_used > 256 ? 256 : clr_used));
+    }
+    need += static_cast<uint64_t>(dib_stride(static_cast<uint32_t>(width), bits)) * rows;
+    need += static_cast<uint64_t>(dib_stride(static_cast<uint32_t>(width), 1)) * rows;
+    if (need > size) return false;
+    out.width = width;
+    out.height = static_cast<int>(rows);
+    out.bit_count = static_cast<uint16_t>(bits);
+    return true;
+}
+
+}  // namespace tw::image

@@ -1,0 +1,344 @@
+// Image objects on GDI: the image table, the creating calls (BMP and icon files
+// through the platform's own services, everything else through the decoder
+// registry), measuring, scaling and release.
+#include "runtime/win32.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "image/image.h"
+#include "image/portable/decoders.h"
+#include "image/portable/formats.h"
+
+namespace {
+
+struct ImageRecord {
+    HANDLE handle = nullptr;    // a GDI bitmap or an icon
+    int16_t width = 0;
+    int16_t height = 0;
+    uint8_t depth = 0;          // bits per pixel of the bitmap
+    uint8_t flags = 0;          // creation flags; scaling makes its bitmap with them
+
+    bool in_use() const { return handle != nullptr; }
+    void release() {
+        if (!handle) return;
+        if (GetObjectType(handle) == OBJ_BITMAP)
+            DeleteObject(handle);
+        else
+            DestroyIcon(static_cast<HICON>(handle));
+        handle = nullptr;
+    }
+};
+
+// Lives until the process ends: GDI objects are released by image_free_all.
+tw::ObjectTable<ImageRecord>& table() {
+    static auto* images = new tw::ObjectTable<ImageRecord>(16);
+    return *images;
+}
+
+bool is_bitmap(HANDLE h) { return GetObjectType(h) == OBJ_BITMAP; }
+
+// An empty bitmap: a DIB section of the given bit count (bottom-up rows for a
+// positive height), or with the DDB flag one in the display's format.
+HBITMAP bitmap_create(int width, int height, int flags, int depth) {
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!screen) return nullptr;
+    HBITMAP bitmap;
+    if (flags & IMAGE_FLAG_DDB) {
+        bitmap = CreateCompatibleBitmap(screen, width, height < 0 ? -height : height);
+    } else {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = static_cast<WORD>(depth);
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    }
+    DeleteDC(screen);
+    return bitmap;
+}
+
+// Size and depth of a bitmap, or of an icon's colour bitmap (its mask's upper
+// half for a monochrome icon). The bitmaps GetIconInfo hands out are deleted.
+bool describe(HANDLE h, int& width, int& height, int& depth) {
+    BITMAP bm = {};
+    if (is_bitmap(h)) {
+        if (!GetObjectA(h, sizeof bm, &bm)) return false;
+        width = bm.bmWidth;
+        height = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+        depth = bm.bmBitsPixel;
+        return true;
+    }
+    ICONINFO ii = {};
+    if (!GetIconInfo(static_cast<HICON>(h), &ii)) return false;
+    bool ok;
+    if (ii.hbmColor) {
+        ok = GetObjectA(ii.hbmColor, sizeof bm, &bm) != 0;
+        width = bm.bmWidth;
+        height = bm.bmHeight;
+        depth = bm.bmBitsPixel;
+    } else {
+        ok = ii.hbmMask && GetObjectA(ii.hbmMask, sizeof bm, &bm) != 0;
+        width = bm.bmWidth;
+        height = bm.bmHeight / 2;
+        depth = 1;
+    }
+    if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    if (ii.hbmMask) DeleteObject(ii.hbmMask);
+    return ok;
+}
+
+void release_handle(HANDLE h) {
+    if (!h) return;
+    if (is_bitmap(h))
+        DeleteObject(h);
+    else
+        DestroyIcon(static_cast<HICON>(h));
+}
+
+// Stores a made image in its slot; a handle the record cannot describe (or
+// one too large for it) is released and the creation fails.
+intptr_t store(ImageRecord* rec, HANDLE h, int flags) {
+    int width = 0, height = 0, depth = 0;
+    if (!h || !describe(h, width, height, depth) || width < 1 || height < 1 ||
+        width > IMAGE_MAX_SIDE || height > IMAGE_MAX_SIDE) {
+        release_handle(h);
+        table().discard(rec);
+        return 0;
+    }
+    rec->handle = h;
+    rec->width = static_cast<int16_t>(width);
+    rec->height = static_cast<int16_t>(height);
+    rec->depth = static_cast<uint8_t>(depth);
+    rec->flags = static_cast<uint8_t>(flags);
+    return reinterpret_cast<intptr_t>(h);
+}
+
+// A BMP file in memory becomes a 32-bit bitmap through the platform's conversion.
+HANDLE catch_bmp(const uint8_t* data, std::size_t length, int flags) {
+    tw::image::BmpFile bmp;
+    if (!tw::image::bmp_parse(data, length, IMAGE_MAX_SIDE, bmp)) return nullptr;
+    HBITMAP bitmap = bitmap_create(bmp.width, bmp.height, flags, 32);
+    if (!bitmap) return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    const UINT rows = static_cast<UINT>(bmp.height < 0 ? -bmp.height : bmp.height);
+    int done = dc ? SetDIBits(dc, bitmap, 0, rows, bmp.pixels,
+                              reinterpret_cast<const BITMAPINFO*>(bmp.info.data()), DIB_RGB_COLORS)
+                  : 0;
+    if (dc) DeleteDC(dc);
+    if (done == 0) {
+        DeleteObject(bitmap);
+        return nullptr;
+    }
+    return bitmap;
+}
+
+HANDLE catch_icon(const uint8_t* data, std::size_t length) {
+    tw::image::IconImage img;
+    if (!tw::image::icon_choose(data, length, img)) return nullptr;
+    // The platform wants the image's bytes in a block of their own.
+    std::vector<BYTE> bytes(data + img.offset, data + img.offset + img.size);
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    HICON icon = CreateIconFromResourceEx(bytes.data(), size, TRUE, 0x00030000, img.width, img.height, 0);
+    if (!icon && !img.png && img.bit_count != 16)
+        icon = CreateIconFromResource(bytes.data(), size, TRUE, 0x00030000);
+    return icon;
+}
+
+// The decoder path: the current decoder (already found) writes its image into
+// a new top-down bitmap of 24 or 32 bits.
+HANDLE decode_current(int kind, int flags) {
+    using namespace tw::image;
+    const int width = decoder_current_width();
+    const int height = decoder_current_height();
+    if (width < 1 || height < 1 || width > IMAGE_MAX_SIDE || height > IMAGE_MAX_SIDE) {
+        decoder_abandon_current();
+        return nullptr;
+    }
+    const std::size_t stride = kind == IMAGE_PIXELS_BGRA
+                                   ? static_cast<std::size_t>(width) * 4
+                                   : static_cast<std::size_t>(width) * 3 + static_cast<std::size_t>(width % 4);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = kind == IMAGE_PIXELS_BGRA ? 32 : 24;
+    info.bmiHeader.biCompression = BI_RGB;
+
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!screen) {
+        decoder_abandon_current();
+        return nullptr;
+    }
+    HBITMAP bitmap = nullptr;
+    unsigned char* target = nullptr;
+    const bool ddb = (flags & IMAGE_FLAG_DDB) != 0;
+    if (!ddb) {
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        target = bitmap ? static_cast<unsigned char*>(bits) : nullptr;
+    } else {
+        target = static_cast<unsigned char*>(
+            HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (static_cast<std::size_t>(height) + 1) * stride));
+    }
+    if (target) {
+        // A decoding that fails part-way still gives an image: the rows not
+        // written keep what the new bitmap held.
+        decoder_decode_current(target, stride);
+    } else {
+        decoder_abandon_current();
+        if (bitmap) DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    if (ddb && target) {
+        bitmap = CreateCompatibleBitmap(screen, width, height);
+        HDC dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
+        if (dc) {
+            if (!SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), target, &info, DIB_RGB_COLORS)) {
+                DeleteObject(bitmap);
+                bitmap = nullptr;
+            }
+            DeleteDC(dc);
+        } else if (bitmap) {
+            DeleteObject(bitmap);
+            bitmap = nullptr;
+        }
+        HeapFree(GetProcessHeap(), 0, target);
+    }
+    DeleteDC(screen);
+    return bitmap;
+}
+
+}  // namespace
+
+void image_library_init() { table().free_all(); }
+
+intptr_t image_catch(intptr_t number, const void* address, std::size_t length, int flags) {
+    ImageRecord* rec = table().prepare(number);
+    if (!rec) return 0;
+    const auto* data = static_cast<const uint8_t*>(address);
+    flags &= IMAGE_FLAG_DDB;
+    HANDLE h = nullptr;
+    if (!data || length < 2) {
+        // nothing to make an image from
+    } else if (tw::image::bmp_signature(data, length)) {
+        h = catch_bmp(data, length, flags);
+    } else if (tw::image::icon_signature(data, length)) {
+        h = catch_icon(data, length);
+    } else if (int kind = tw::image::decoder_find_memory(data, length)) {
+        h = decode_current(kind, flags);
+    }
+    return store(rec, h, flags);
+}
+
+intptr_t image_load(intptr_t number, tw::TextArg path, int flags) {
+    ImageRecord* rec = table().prepare(number);
+    if (!rec) return 0;
+    flags &= IMAGE_FLAG_DDB;
+    const std::string name = path.str();
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return store(rec, nullptr, flags);
+    unsigned char head[2] = {0, 0};
+    DWORD got = 0;
+    BOOL read = ReadFile(file, head, 2, &got, nullptr);
+    CloseHandle(file);
+    if (!read || got < 2) return store(rec, nullptr, flags);
+
+    HANDLE h = nullptr;
+    if (head[0] == 'B' && head[1] == 'M') {
+        const UINT load = (flags & IMAGE_FLAG_DDB) ? LR_LOADFROMFILE : LR_LOADFROMFILE | LR_CREATEDIBSECTION;
+        h = LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, load);
+        BITMAP bm = {};
+        if (h && (load & LR_CREATEDIBSECTION) && GetObjectA(h, sizeof bm, &bm) && bm.bmBitsPixel <= 8) {
+            // Palette bitmaps are kept in the display's format.
+            DeleteObject(h);
+            h = LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+        }
+    } else if ((h = LoadImageA(nullptr, name.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)) != nullptr) {
+        // an icon at its own size
+    } else if (int kind = tw::image::decoder_find_file(name.c_str())) {
+        h = decode_current(kind, flags);
+    }
+    return store(rec, h, flags);
+}
+
+int image_width(intptr_t number) {
+    ImageRecord* rec = table().find(number);
+    return rec ? rec->width : 0;
+}
+
+int image_height(intptr_t number) {
+    ImageRecord* rec = table().find(number);
+    return rec ? rec->height : 0;
+}
+
+int image_depth(intptr_t number) {
+    ImageRecord* rec = table().find(number);
+    return rec ? rec->depth : 0;
+}
+
+intptr_t image_handle(intptr_t number) {
+    ImageRecord* rec = table().find(number);
+    return rec ? reinterpret_cast<intptr_t>(rec->handle) : 0;
+}
+
+intptr_t image_resize(intptr_t number, int width, int height, int mode) {
+    ImageRecord* rec = table().find(number);
+    if (!rec) return 0;
+    if (width == rec->width && height == rec->height) return reinterpret_cast<intptr_t>(rec->handle);
+    if (width < 1 || height < 1 || width > IMAGE_MAX_SIDE || height > IMAGE_MAX_SIDE) return 0;
+
+    if (!is_bitmap(rec->handle)) {
+        // An icon is scaled by the platform into a new icon.
+        HANDLE icon = CopyImage(rec->handle, IMAGE_ICON, width, height, 0);
+        if (!icon) return 0;
+        DestroyIcon(static_cast<HICON>(rec->handle));
+        rec->handle = icon;
+        rec->width = static_cast<int16_t>(width);
+        rec->height = static_cast<int16_t>(height);
+        return reinterpret_cast<intptr_t>(icon);
+    }
+
+    HBITMAP fresh = bitmap_create(width, height, rec->flags, rec->depth);
+    if (!fresh) return 0;
+    HDC target = CreateCompatibleDC(nullptr);
+    HDC source = CreateCompatibleDC(nullptr);
+    BOOL copied = FALSE;
+    if (target && source) {
+        HGDIOBJ old_target = SelectObject(target, fresh);
+        HGDIOBJ old_source = SelectObject(source, rec->handle);
+        if (old_target && old_source) {
+            if (mode == 0) {
+                SetStretchBltMode(target, HALFTONE);
+                SetBrushOrgEx(target, 0, 0, nullptr);
+            } else {
+                SetStretchBltMode(target, COLORONCOLOR);
+            }
+            copied = StretchBlt(target, 0, 0, width, height, source, 0, 0, rec->width, rec->height, SRCCOPY);
+        }
+        if (old_target) SelectObject(target, old_target);
+        if (old_source) SelectObject(source, old_source);
+    }
+    if (target) DeleteDC(target);
+    if (source) DeleteDC(source);
+
+    // The old bitmap goes in every case; a failed copy leaves no image.
+    DeleteObject(rec->handle);
+    rec->width = static_cast<int16_t>(width);
+    rec->height = static_cast<int16_t>(height);
+    if (copied) {
+        rec->handle = fresh;
+        return reinterpret_cast<intptr_t>(fresh);
+    }
+    DeleteObject(fresh);
+    rec->handle = nullptr;
+    return 0;
+}
+
+void image_free(intptr_t number) { table().free(number); }
+
+void image_free_all() { table().free_all(); }
