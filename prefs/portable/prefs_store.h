@@ -1,0 +1,65 @@
+// The preference store's state: which file is open, whether the content was
+// changed, and the document. The file access itself goes through FileAccess,
+// so the store runs on real files (Windows) or on files in memory (tests).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "prefs/portable/prefs_document.h"
+
+namespace tw::prefs {
+
+class FileAccess {
+public:
+    using Handle = void*;  // null: no file
+
+    virtual ~FileAccess() = default;
+    // Opens an existing file, for reading and writing or for reading only;
+    // others may read it while it is open.
+    virtual Handle open_existing(const std::string& name, bool writable) = 0;
+    // Opens the file for reading and writing, creating it if it is missing.
+    virtual Handle open_always(const std::string& name) = 0;
+    // Creates the file for reading and writing, replacing any file there.
+    virtual Handle create(const std::string& name) = 0;
+    // Reads the whole file from its start. False if it cannot be read.
+    virtual bool read_all(Handle file, std::string& bytes) = 0;
+    // Writes `bytes` from the start of the file and cuts the file behind them.
+    virtual bool rewrite(Handle file, std::string_view bytes) = 0;
+    virtual void close(Handle file) = 0;
+};
+
+class Store {
+public:
+    explicit Store(FileAccess& files) : files_(files) {}
+    ~Store() { close(); }
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    bool open(std::string_view name);
+    bool create(std::string_view name);
+    std::string read_string(std::string_view key, std::string_view def) const;
+    std::int32_t read_int(std::string_view key, std::int32_t def) const;
+    void write_string(std::string_view key, std::string_view value);
+    void write_int(std::string_view key, std::int32_t value);
+    bool close();
+
+    bool is_open() const { return file_ != nullptr; }
+    bool is_detached() const { return pending_name_.has_value(); }
+    bool modified() const { return modified_; }
+    const Document& document() const { return document_; }
+
+private:
+    bool active() const { return file_ != nullptr || pending_name_.has_value(); }
+
+    FileAccess& files_;
+    FileAccess::Handle file_ = nullptr;
+    std::optional<std::string> pending_name_;  // held after a failed open
+    bool unreadable_ = false;  // open, but its content could not be read
+    bool modified_ = false;
+    Document document_;
+};
+
+}  // namespace tw::prefs
