@@ -263,11 +263,20 @@ std::string SavedSettings::text() const {
 
 // ---- windows ----
 
+// Texts are fetched as UTF-16 and converted to the program's code page: Wine
+// hands the bytes of an ANSI LB_GETTEXT across processes as UTF-16 unconverted.
+std::string narrow(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
 std::string window_text(HWND w) {
-  char buf[1024] = {};
-  LRESULT n = SendMessageTimeoutA(w, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 3000, nullptr);
-  (void)n;
-  return buf;
+  wchar_t buf[1024] = {};
+  SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 3000, nullptr);
+  return narrow(buf);
 }
 
 std::vector<HWND> top_windows(DWORD pid) {
@@ -359,13 +368,13 @@ std::vector<std::string> App::items(int id) const {
   std::vector<std::string> out;
   HWND c = control(id);
   if (!c) return out;
-  LRESULT n = SendMessageA(c, LB_GETCOUNT, 0, 0);
+  LRESULT n = SendMessageW(c, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < n; ++i) {
-    LRESULT len = SendMessageA(c, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-    std::string s(static_cast<size_t>(std::max<LRESULT>(len, 0)) + 2, '\0');
-    LRESULT got = SendMessageA(c, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+    LRESULT len = SendMessageW(c, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring s(static_cast<size_t>(std::max<LRESULT>(len, 0)) + 2, L'\0');
+    LRESULT got = SendMessageW(c, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
     s.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
-    out.push_back(s);
+    out.push_back(narrow(s));
   }
   return out;
 }
