@@ -1,0 +1,59 @@
+// Fixed object numbers, texts and colours of the palette switcher.
+#pragma once
+
+#include <cstdint>
+
+namespace tintwerk {
+
+// Object numbers. Numbers of different kinds are independent.
+inline constexpr intptr_t MAIN_WINDOW = 0;
+inline constexpr intptr_t SETTINGS_WINDOW = 2;
+inline constexpr intptr_t APP_FONT = 1;
+inline constexpr intptr_t APP_FILE = 1;       // every file access, one at a time
+inline constexpr intptr_t PALETTE_SCAN = 1;
+inline constexpr intptr_t FIRST_BUILTIN_IMAGE = 100;  // 100 to 108
+inline constexpr intptr_t DEFAULT_PREVIEW_IMAGE = 100;
+inline constexpr intptr_t PREVIEW_IMAGE = 200;
+
+// Controls of the main window.
+inline constexpr intptr_t CTL_PALETTE_LIST = 0;
+inline constexpr intptr_t CTL_PREVIEW = 1;
+inline constexpr intptr_t CTL_STATUS = 2;
+inline constexpr intptr_t CTL_RESTORE = 4;
+inline constexpr intptr_t CTL_LAUNCH = 5;
+inline constexpr intptr_t CTL_ACTIVATE = 6;
+inline constexpr intptr_t CTL_FAVORITE1 = 7;
+inline constexpr intptr_t CTL_FAVORITE2 = 8;
+inline constexpr intptr_t CTL_HOTLAP = 10;
+inline constexpr intptr_t CTL_RACE = 11;
+inline constexpr intptr_t CTL_MENU = 12;
+inline constexpr intptr_t CTL_FAVORITE1_LABEL = 17;
+inline constexpr intptr_t CTL_FAVORITE2_LABEL = 18;
+
+// Controls of the settings window.
+inline constexpr intptr_t CTL_OK = 200;
+inline constexpr intptr_t CTL_SET_TOP1 = 201;
+inline constexpr intptr_t CTL_SET_TOP2 = 202;
+inline constexpr intptr_t CTL_FAVORITE_DISPLAY = 203;
+inline constexpr intptr_t CTL_RESTORE_CHECK = 230;
+
+// Event codes the program acts on.
+inline constexpr int EV_CONTROL = 13100;
+inline constexpr int EV_SIZE = 5;
+inline constexpr int EV_CLOSE = 16;
+
+// Colours as 0x00BBGGRR.
+inline constexpr int TEXT_COLOUR = 0x4A3100;  // red 0, green 49, blue 74
+inline constexpr int BACK_COLOUR = 0xEFE6DC;  // red 220, green 230, blue 239
+
+// Limits of shortened texts.
+inline constexpr int STATUS_LIMIT = 29;
+inline constexpr int FAVORITE_LABEL_LIMIT = 18;
+
+inline constexpr const char* SETTINGS_FILE = "pal_change.prf";
+inline constexpr const char* NOT_SET = "nix";
+inline constexpr const char* STOCK_PALETTE = "qz.pal";
+inline constexpr const char* MESSAGE_TITLE = "Achtung";
+inline constexpr const char* CREDIT_LINE = "Tintwerk 1.0 - Farbpaletten f\xFCr Pistova";
+
+}  // namespace tintwerk

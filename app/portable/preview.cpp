@@ -1,0 +1,33 @@
+#include "app/portable/preview.h"
+
+#include "files/text.h"
+
+namespace tintwerk {
+
+PreviewSize preview_size(int width, int height) {
+    // The arithmetic runs on single-precision sizes with double-precision
+    // quotients, so borderline shapes come out the same on every run.
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    PreviewSize size{false, width, height};
+    if (!(w > PREVIEW_BOX_WIDTH || h > PREVIEW_BOX_HEIGHT)) return size;
+    if (w <= 0.0f || h <= 0.0f) return size;  // no picture to fit
+    size.scale = true;
+    const float box_aspect = 1.3333f;
+    if (static_cast<double>(w) / static_cast<double>(h) > static_cast<double>(box_aspect)) {
+        const float new_height = static_cast<float>(static_cast<double>(h) / static_cast<double>(w) * 300.0);
+        size.width = PREVIEW_BOX_WIDTH;
+        size.height = float_to_int(new_height);
+    } else {
+        size.width = float_to_int(static_cast<double>(w) / static_cast<double>(h) * 225.0);
+        size.height = PREVIEW_BOX_HEIGHT;
+    }
+    return size;
+}
+
+std::string preview_path_for(std::string_view folder, std::string_view palette_file_name) {
+    const std::string base = text_left(palette_file_name, text_length(palette_file_name) - 4);
+    return text_concat({folder, base, ".jpg"});
+}
+
+}  // namespace tintwerk

@@ -1,0 +1,48 @@
+#include "app/portable/settings_fields.h"
+
+#include "app/portable/constants.h"
+#include "app/portable/game_config.h"
+#include "files/text.h"
+
+namespace tintwerk {
+
+const PresetField PRESET_FIELDS[PRESET_FIELD_COUNT] = {
+    {211, 200, 110, &AppState::laps_hot, 100, "100"},
+    {212, 200, 150, &AppState::tyre_hot, 100, "100"},
+    {213, 200, 190, &AppState::verbrauch_hot, 100, "100"},
+    {214, 200, 230, &AppState::sprit_hot, 200, "200"},
+    {215, 200, 270, &AppState::damage_hot, 100, "100"},
+    {221, 350, 110, &AppState::laps_race, 100, "100"},
+    {222, 350, 150, &AppState::tyre_race, 100, "100"},
+    {223, 350, 190, &AppState::verbrauch_race, 100, "100"},
+    {224, 350, 230, &AppState::sprit_race, 200, "200"},
+    {225, 350, 270, &AppState::damage_race, 100, "100"},
+};
+
+const PresetField* preset_field_for(intptr_t control) {
+    for (const PresetField& field : PRESET_FIELDS)
+        if (field.control == control) return &field;
+    return nullptr;
+}
+
+std::optional<std::string> take_field_text(AppState& state, const PresetField& field, std::string_view text) {
+    std::string& value = state.*field.value;
+    value = std::string(text);
+    state.settings_changed = true;
+    if (text_to_int(value) > field.limit) {
+        value = field.replacement;
+        return value;
+    }
+    return std::nullopt;
+}
+
+std::string favorite_display(std::string_view selected_palette) {
+    if (selected_palette.empty() || selected_palette == NOT_SET) return "Nix gew\xE4hlt";
+    return shorten_text(selected_palette, STATUS_LIMIT);
+}
+
+std::string favorite_stored_display(int favorite, std::string_view selected_palette) {
+    return shorten_text(text_concat({favorite == 1 ? "Top1: " : "Top2: ", selected_palette}), STATUS_LIMIT);
+}
+
+}  // namespace tintwerk

@@ -1,0 +1,79 @@
+// The application state: one record that every action reads and writes, and
+// the mapping between it and the settings file pal_change.prf.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tintwerk {
+
+struct AppState {
+    std::string start_folder;     // current folder at start-up, with a trailing "\"
+    std::string palette_folder;   // used as a plain prefix: must end with a separator
+    std::string game_exe_path;
+    std::string game_ini_path;
+    std::string options_path;     // folder of game_exe_path + "options.set"
+    std::string favorite1;        // "nix" means not set
+    std::string favorite2;
+    int32_t win_x = 0, win_y = 0;  // outer frame position
+    int32_t win_w = 0, win_h = 0;  // client size
+
+    std::string laps_hot, tyre_hot, verbrauch_hot, sprit_hot, damage_hot;
+    std::string laps_race, tyre_race, verbrauch_race, sprit_race, damage_race;
+    int8_t restore_on_exit = 0;
+
+    std::string selected_palette;
+    std::string active_palette;
+    std::string preview_path;
+    int16_t launch_allowed = 0;
+    int16_t palette_line_found = 0;
+    bool settings_changed = false;  // only ever goes from false to true
+    int text_colour = 0;
+    int back_colour = 0;
+    std::string credit_line;
+
+    std::vector<std::string> palette_list;
+    std::vector<std::string> ini_lines;  // qz.ini as last read, lines trimmed of spaces
+
+    int32_t main_event = 0;
+    int32_t settings_event = 0;
+};
+
+// A fresh record: texts empty, numbers and flags 0, start_folder as given.
+AppState initial_state(std::string start_folder);
+
+// Fills in what the start-up sets after reading the settings: selected palette
+// "nix", both flags 0, the colours and the credit line.
+void set_runtime_defaults(AppState& state);
+
+// Where the settings come from and go to (the preference store in the program,
+// a recorder in tests).
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    virtual std::string read_string(std::string_view key, std::string_view fallback) = 0;
+    virtual int32_t read_int(std::string_view key, int32_t fallback) = 0;
+    virtual void write_string(std::string_view key, std::string_view value) = 0;
+    virtual void write_int(std::string_view key, int32_t value) = 0;
+};
+
+// Reads the 20 keys in their fixed order with their defaults: the three paths
+// and the favourites lower-cased, the four window numbers, the ten preset texts
+// unchanged, and set_org_ende whose low 8 bits become restore_on_exit.
+void read_settings(AppState& state, SettingsStore& store);
+
+// Window geometry as saved at exit.
+struct WindowGeometry {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+// Writes the 20 keys in their fixed order and spelling.
+void write_settings(const AppState& state, const WindowGeometry& geometry, SettingsStore& store);
+
+// A file beside the game executable: the folder part of `exe_path` followed
+// by `name` (qz.ini, options.set).
+std::string beside_game(std::string_view exe_path, std::string_view name);
+
+}  // namespace tintwerk
