@@ -1,0 +1,201 @@
+// Live sizing: the size command takes the capture and every pointer movement
+// or arrow key resizes the window through the application's event loop.
+#include "tests/ui_window/test_events.h"
+#include "ui/win/sizing.h"
+#include "ui/win/window_internal.h"
+
+namespace {
+
+constexpr uint32_t kMainFlags = 0x00CE0000;
+
+class LiveSizing : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &saved_full_drag, 0);
+        // Wine starts with full-window dragging off (Windows: on).
+        SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+        SetCursorPos(5, 1000);
+        hwnd = reinterpret_cast<HWND>(window_open(0, 100, 100, 400, 300, "sizing", kMainFlags));
+        ASSERT_NE(hwnd, nullptr);
+        window_set_bounds(0, 300, 200, 600, tw::IGNORE);
+        min_outer = outer_size(300, 200, kMainFlags);
+        max_outer = outer_size(600, 200, kMainFlags);
+        drain_events();
+    }
+    void TearDown() override {
+        if (GetCapture()) ReleaseCapture();
+        drain_events();
+        SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, saved_full_drag, nullptr, 0);
+        WindowTest::TearDown();
+    }
+
+    RECT rect() const {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        return r;
+    }
+    // Posts a pointer movement to screen position (x, y) and returns the
+    // events (raw ones included) that follow from it.
+    std::vector<std::string> move_to(int x, int y) {
+        POINT p = {x, y};
+        ScreenToClient(hwnd, &p);
+        PostMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        return drain_events(true);
+    }
+    std::vector<std::string> key(WPARAM vk) {
+        PostMessageA(hwnd, WM_KEYDOWN, vk, 0);
+        return drain_events(true);
+    }
+    static bool contains(const std::vector<std::string>& v, const std::string& s) {
+        return std::find(v.begin(), v.end(), s) != v.end();
+    }
+
+    BOOL saved_full_drag = FALSE;
+    HWND hwnd = nullptr;
+    SIZE min_outer{}, max_outer{};
+};
+
+const std::vector<std::string> kMoveThenSize = {"msg:0x200", "SIZE"};
+const std::vector<std::string> kOnlyMove = {"msg:0x200"};
+
+TEST_F(LiveSizing, DraggingTheRightEdgeFollowsThePointer) {
+    EXPECT_EQ(SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_RIGHT, 0), 0);
+    EXPECT_EQ(GetCapture(), hwnd);
+    EXPECT_TRUE(contains(drain_events(true), "msg:0x231")) << "WM_ENTERSIZEMOVE";
+
+    const RECT start = rect();
+    for (int step = 1; step <= 3; ++step) {
+        const int x = start.right + 15 * step;
+        EXPECT_EQ(move_to(x, start.top + 50), kMoveThenSize) << "step " << step;
+        RECT r = rect();
+        EXPECT_EQ(r.right, x + 2);
+        EXPECT_EQ(r.left, start.left);
+        EXPECT_EQ(r.top, start.top);
+        EXPECT_EQ(r.bottom, start.bottom);
+    }
+    EXPECT_EQ(window_width(0), 400 + 45 + 2);
+
+    // The window's bounds hold: the edge stops at the minimum and maximum.
+    move_to(start.left + 20, start.top + 50);
+    EXPECT_EQ(rect().right - rect().left, min_outer.cx);
+    EXPECT_EQ(window_width(0), 300);
+    move_to(start.left + 2000, start.top + 50);
+    EXPECT_EQ(rect().right - rect().left, max_outer.cx);
+    EXPECT_EQ(window_width(0), 600);
+
+    // Releasing the button ends the sizing.
+    PostMessageA(hwnd, WM_LBUTTONUP, 0, 0);
+    EXPECT_TRUE(contains(drain_events(true), "msg:0x232")) << "WM_EXITSIZEMOVE";
+    EXPECT_EQ(GetCapture(), nullptr);
+    const RECT end = rect();
+    EXPECT_EQ(move_to(end.right - 100, end.top + 50), kOnlyMove);
+    EXPECT_EQ(rect().right, end.right);
+}
+
+TEST_F(LiveSizing, LeftAndTopEdgesKeepTheOppositeEdges) {
+    const RECT start = rect();
+    SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_LEFT, 0);
+    drain_events();
+    EXPECT_EQ(move_to(start.left - 30, start.top + 40), kMoveThenSize);
+    EXPECT_EQ(rect().left, start.left - 30);
+    EXPECT_EQ(rect().right, start.right);
+    // Past the minimum the left edge stops at right - minimum.
+    move_to(start.right - 10, start.top + 40);
+    EXPECT_EQ(rect().left, start.right - min_outer.cx);
+    EXPECT_EQ(rect().right, start.right);
+    ReleaseCapture();
+    drain_events();
+
+    // Top-left corner: both edges, two pixels inside the pointer.
+    const RECT mid = rect();
+    SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_TOPLEFT, 0);
+    drain_events();
+    EXPECT_EQ(move_to(mid.left - 20, mid.top - 10), kMoveThenSize);
+    EXPECT_EQ(rect().left, mid.left - 22);
+    EXPECT_EQ(rect().top, mid.top - 12);
+    EXPECT_EQ(rect().right, mid.right);
+    EXPECT_EQ(rect().bottom, mid.bottom);
+    PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    drain_events();
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(rect().left, mid.left - 22) << "Escape keeps the size reached";
+}
+
+TEST_F(LiveSizing, KeyboardChoosesEdgesAndMovesByTenPixels) {
+    SetCursorPos(50, 900);
+    SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE, 0);
+    EXPECT_EQ(GetCapture(), hwnd);
+    drain_events();
+    const RECT start = rect();
+
+    // The first arrow chooses the right edge and puts the pointer on it.
+    EXPECT_FALSE(contains(key(VK_RIGHT), "SIZE"));
+    POINT p;
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, start.right - 2);
+    EXPECT_EQ(p.y, 900);
+    EXPECT_EQ(rect().right, start.right);
+
+    // Further arrows in its direction size by 10 pixels each.
+    EXPECT_TRUE(contains(key(VK_RIGHT), "SIZE"));
+    EXPECT_EQ(rect().right, start.right + 10);
+    EXPECT_TRUE(contains(key(VK_LEFT), "SIZE"));
+    EXPECT_TRUE(contains(key(VK_LEFT), "SIZE"));
+    EXPECT_EQ(rect().right, start.right - 10);
+
+    // Down turns the right edge into the bottom-right corner.
+    EXPECT_FALSE(contains(key(VK_DOWN), "SIZE"));
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, start.right - 10 - 2);
+    EXPECT_EQ(p.y, start.bottom - 2);
+    key(VK_DOWN);
+    EXPECT_EQ(rect().bottom, start.bottom + 10);
+    EXPECT_EQ(rect().right, start.right - 10);
+    EXPECT_EQ(rect().left, start.left);
+    EXPECT_EQ(rect().top, start.top);
+
+    // Enter ends the sizing and puts the pointer back.
+    EXPECT_TRUE(contains(key(VK_RETURN), "msg:0x232"));
+    EXPECT_EQ(GetCapture(), nullptr);
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, 50);
+    EXPECT_EQ(p.y, 900);
+    EXPECT_EQ(rect().bottom, start.bottom + 10);
+}
+
+TEST_F(LiveSizing, KeyboardTopLeftCornerFromTheTopEdge) {
+    SetCursorPos(60, 800);
+    SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE, 0);
+    drain_events();
+    const RECT start = rect();
+    key(VK_UP);
+    POINT p;
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, 60);
+    EXPECT_EQ(p.y, start.top);
+    key(VK_LEFT);
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, start.left + 2);
+    EXPECT_EQ(p.y, start.top + 2);
+    EXPECT_EQ(rect().left, start.left) << "choosing a corner does not resize";
+    key(VK_UP);
+    EXPECT_EQ(rect().top, start.top - 10);
+    EXPECT_EQ(rect().left, start.left);
+    key(VK_LEFT);
+    EXPECT_EQ(rect().left, start.left - 10);
+    key(VK_ESCAPE);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(rect().left, start.left - 10);
+}
+
+TEST_F(LiveSizing, WithoutFullWindowDraggingTheSystemLoopRuns) {
+    SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0);
+    EXPECT_EQ(sizing_handle(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_RIGHT, 0), NOT_HANDLED);
+    EXPECT_EQ(GetCapture(), nullptr);
+    // Other messages are not the handler's business while it is idle.
+    EXPECT_EQ(sizing_handle(hwnd, WM_MOUSEMOVE, 0, 0), NOT_HANDLED);
+    EXPECT_EQ(sizing_handle(hwnd, WM_KEYDOWN, VK_RETURN, 0), NOT_HANDLED);
+}
+
+}  // namespace
