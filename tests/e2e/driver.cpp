@@ -121,6 +121,33 @@ bool set_read_only(const std::string& path, bool on) {
   return SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
+bool read_only_enforced() {
+  static int known = -1;
+  if (known < 0) {
+    make_dirs("c:\\tw_e2e\\");
+    std::string probe = "c:\\tw_e2e\\ro_probe_" + std::to_string(GetCurrentProcessId());
+    write_file(probe, "x");
+    set_read_only(probe, true);
+    HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    known = h == INVALID_HANDLE_VALUE ? 1 : 0;
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    set_read_only(probe, false);
+    DeleteFileA(probe.c_str());
+  }
+  return known == 1;
+}
+
+Unwritable::Unwritable(const std::string& path) : path_(path) {
+  set_read_only(path_, true);
+  if (!read_only_enforced())
+    held_ = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+Unwritable::~Unwritable() {
+  if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
+  set_read_only(path_, false);
+}
+
 std::string hex_dump(const std::string& bytes) {
   std::string out;
   char b[8];

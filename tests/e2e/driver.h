@@ -21,6 +21,21 @@ bool file_exists(const std::string& path);
 bool make_dirs(const std::string& path);
 void remove_tree(const std::string& path);
 bool set_read_only(const std::string& path, bool on);
+// Makes a file read-only for the scope. Where the read-only attribute is not
+// enforced (Wine running as root lets root write read-only files), the file is
+// also held open with read sharing only, so that it still cannot be written.
+class Unwritable {
+ public:
+  explicit Unwritable(const std::string& path);
+  ~Unwritable();
+  Unwritable(const Unwritable&) = delete;
+  Unwritable& operator=(const Unwritable&) = delete;
+
+ private:
+  std::string path_;
+  HANDLE held_ = INVALID_HANDLE_VALUE;
+};
+bool read_only_enforced();
 std::string hex_dump(const std::string& bytes);  // for readable failures
 
 // Polls `cond` every 10 ms until it holds or `ms` passed; the last result.

@@ -192,15 +192,16 @@ TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
   ASSERT_EQ(app.text(2), "qz.ini= qz.pal");
 
   // Read-only.
-  set_read_only(fx.ini(), true);
-  app.select("autumn.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "Fehler qz.ini");
-  EXPECT_EQ(read_file(fx.ini()), ini);
-  app.click(4);
-  EXPECT_EQ(app.text(2), "Fehler qz.ini");
-  EXPECT_EQ(read_file(fx.ini()), ini);
-  set_read_only(fx.ini(), false);
+  {
+    Unwritable ro(fx.ini());
+    app.select("autumn.pal");
+    app.click(6);
+    EXPECT_EQ(app.text(2), "Fehler qz.ini");
+    EXPECT_EQ(read_file(fx.ini()), ini);
+    app.click(4);
+    EXPECT_EQ(app.text(2), "Fehler qz.ini");
+    EXPECT_EQ(read_file(fx.ini()), ini);
+  }
   EXPECT_EQ(folder_names(fx.game).size(), kGameFiles.size() + (file_exists(fx.ini() + ".orig") ? 1 : 0))
       << "a temporary file was left behind";
 

@@ -43,11 +43,12 @@ TEST(Presets, HotlapAndRaceWriteTheirFiveBytesAndNothingElse) {
 
   // Read-only: reported, unchanged.
   write_file(fx.options(), fixture_options());
-  set_read_only(fx.options(), true);
-  app.click(11);
-  EXPECT_EQ(app.text(2), "Fehler Options.set");
-  EXPECT_EQ(read_file(fx.options()), fixture_options());
-  set_read_only(fx.options(), false);
+  {
+    Unwritable ro(fx.options());
+    app.click(11);
+    EXPECT_EQ(app.text(2), "Fehler Options.set");
+    EXPECT_EQ(read_file(fx.options()), fixture_options());
+  }
 
   // Held open by the game without sharing: reported, unchanged.
   app.click(10);

@@ -226,7 +226,7 @@ TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
   fx.add_standard_palettes();
   fx.write_prefs();
   std::string prefs = read_file(fx.prefs());
-  set_read_only(fx.prefs(), true);
+  Unwritable ro(fx.prefs());
   {
     // Nothing changed: no message, the file stays.
     App app(fx.work);
@@ -256,5 +256,4 @@ TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
     EXPECT_EQ(code, 0u);
   }
   EXPECT_EQ(read_file(fx.prefs()), prefs);
-  set_read_only(fx.prefs(), false);
 }
