@@ -264,8 +264,9 @@ TEST_F(ControlLists, EachWindowKeepsItsListUntilDestroyed) {
     control_list_use(reinterpret_cast<intptr_t>(main));
     EXPECT_EQ(ctx.current, main);
     drain_events();
-    PostMessageA(main, WM_CLOSE, 0, 0);
+    SendMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(drain_events(), names({EVENT_CLOSE}));
+    EXPECT_EQ(event_window(), 0);
 }
 
 // Focus targets: plain buttons made with CreateWindowEx.

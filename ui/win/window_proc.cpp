@@ -210,22 +210,31 @@ int window_wait_event() { return window_poll_event(-1); }
 int window_poll_event(int timeout_ms) {
     EventState& st = events();
     st.type = -1;
-    if (!st.deferred.empty()) {
+    auto take_deferred = [&st] {
         DeferredEvent e = st.deferred.front();
         st.deferred.pop_front();
         st.window = e.window;
         st.pending = 0;
         return e.code;
-    }
+    };
+    if (!st.deferred.empty()) return take_deferred();
 
     MSG msg;
     if (timeout_ms == -1) {
         if (GetMessageA(&msg, nullptr, 0, 0) == -1) return 0;
     } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
-        if (timeout_ms == 0) return 0;
-        DWORD wait = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout_ms), QS_ALLINPUT);
-        if (wait == WAIT_TIMEOUT) return 0;
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return 0;
+        if (timeout_ms <= 0) return 0;
+        // A wake-up without a message for us (input handled inside the
+        // system, a sent message) does not end the wait early.
+        const DWORD limit = static_cast<DWORD>(timeout_ms);
+        const DWORD start = GetTickCount();
+        for (;;) {
+            if (!st.deferred.empty()) return take_deferred();
+            DWORD elapsed = GetTickCount() - start;
+            if (elapsed >= limit) return 0;
+            if (MsgWaitForMultipleObjects(0, nullptr, FALSE, limit - elapsed, QS_ALLINPUT) == WAIT_TIMEOUT) return 0;
+            if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) break;
+        }
     }
 
     HACCEL table = shortcut_table();
