@@ -48,7 +48,10 @@ void paint_over(Control& c, HDC dc) {
 
     SIZE size{};
     UINT kind = 0;
-    if (picture && picture_size(picture, size, kind)) {
+    // A button smaller than twice the inset has no room for a picture (an
+    // inverted clip rectangle would be turned round by GDI, not emptied).
+    const bool room = client.right - client.left > 2 * inset && client.bottom - client.top > 2 * inset;
+    if (room && picture && picture_size(picture, size, kind)) {
         // Keep the caller's clipping (a printing context may bring its own).
         HRGN saved = CreateRectRgn(0, 0, 0, 0);
         const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
