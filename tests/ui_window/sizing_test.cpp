@@ -197,6 +197,30 @@ TEST_F(LiveSizing, KeyboardTopLeftCornerFromTheTopEdge) {
     EXPECT_EQ(rect().left, start.left - 10);
 }
 
+TEST_F(LiveSizing, KeysReachTheSizingWhileAControlHasTheFocus) {
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 100, 100, hwnd,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(list, nullptr);
+    SetFocus(list);
+    SetCursorPos(70, 850);
+    SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE, 0);
+    drain_events();
+    const RECT start = rect();
+    PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+    drain_events();
+    EXPECT_EQ(rect().bottom, start.bottom + 10);
+    PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
+    drain_events();
+    EXPECT_EQ(GetCapture(), nullptr);
+    POINT p;
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, 70);
+    EXPECT_EQ(p.y, 850);
+    // After the sizing the control gets its keys again.
+    EXPECT_EQ(GetFocus(), list);
+}
+
 TEST_F(LiveSizing, WithoutFullWindowDraggingTheSystemLoopRuns) {
     SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0);
     EXPECT_EQ(sizing_handle(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_RIGHT, 0), NOT_HANDLED);

@@ -159,6 +159,8 @@ void arrow_key(HWND hwnd, WPARAM key) {
 
 void sizing_reset() { g_state = SizingState{}; }
 
+HWND sizing_window() { return g_state.active ? g_state.window : nullptr; }
+
 LRESULT sizing_handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     SizingState& s = g_state;
     if (!s.active) {

@@ -10,3 +10,5 @@
 LRESULT sizing_handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 // Back to the idle state (at library start).
 void sizing_reset();
+// The window being sized, or nullptr when no sizing is in progress.
+HWND sizing_window();

@@ -237,6 +237,13 @@ int window_poll_event(int timeout_ms) {
         }
     }
 
+    // While a window is sized from the keyboard its arrow keys, Enter and
+    // Escape belong to the sizing even when one of its controls has the focus.
+    if (msg.message == WM_KEYDOWN) {
+        HWND sized = sizing_window();
+        if (sized && msg.hwnd != sized && IsChild(sized, msg.hwnd)) msg.hwnd = sized;
+    }
+
     HACCEL table = shortcut_table();
     if (!table || !TranslateAcceleratorA(GetActiveWindow(), table, &msg)) {
         TranslateMessage(&msg);
