@@ -339,8 +339,9 @@ TEST_F(FocusMove, TabKeysGoThroughTheShortcutTable) {
         SendInput(static_cast<UINT>(n), in, sizeof(INPUT));
         // The Tab shortcut moves the focus and gives no event of its own.
         for (int i = 0; i < 20; ++i) {
-            int code = window_poll_event(20);
+            int code = window_poll_event(50);
             EXPECT_NE(code, EVENT_MENU);
+            if (code == 0) break;
         }
     };
     press(false);
