@@ -145,6 +145,29 @@ TEST_F(EventQueue, ControlAndMenuEvents) {
     EXPECT_EQ(window_poll_event(0), WM_COMMAND);
 }
 
+int g_colour_changes = 0;
+
+LRESULT CALLBACK counting_proc(HWND h, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_SYSCOLORCHANGE) ++g_colour_changes;
+    return DefWindowProcA(h, msg, wparam, lparam);
+}
+
+TEST_F(EventQueue, SystemColourChangeReachesEveryChild) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = counting_proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ColourCounter";
+    RegisterClassA(&wc);
+    HWND outer = CreateWindowExA(0, "ColourCounter", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, hwnd, nullptr,
+                                 wc.hInstance, nullptr);
+    CreateWindowExA(0, "ColourCounter", "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, outer, nullptr, wc.hInstance, nullptr);
+    g_colour_changes = 0;
+    SendMessageA(hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(g_colour_changes, 2) << "the child and the grandchild";
+    DestroyWindow(outer);
+    UnregisterClassA("ColourCounter", wc.hInstance);
+}
+
 TEST_F(EventQueue, MessagesBeforeTheWindowIsKnownGiveNoEvents) {
     // Messages of a window that is not the library's: window -1, no event.
     HWND foreign = CreateWindowExA(0, "STATIC", "f", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,

@@ -38,6 +38,12 @@ TEST_F(WindowGeometry, FramePositionAndClientSizeRoundTrip) {
     GetClassNameA(h, cls, sizeof cls);
     EXPECT_STREQ(cls, "WindowClass_0");
     EXPECT_EQ(reinterpret_cast<intptr_t>(GetPropA(h, "TW_WindowID")), 1);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(h, GCLP_HICON)),
+              LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)))
+        << "class icon: the program's icon 1";
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(h, GCLP_HCURSOR)),
+              LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    EXPECT_EQ(GetClassLongPtrA(h, GCL_STYLE) & CS_DBLCLKS, static_cast<ULONG_PTR>(CS_DBLCLKS));
 
     const DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX),
