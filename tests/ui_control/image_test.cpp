@@ -74,6 +74,27 @@ TEST_F(Pictures, ImageControlTakesThePictureSizeAndDrawsItAtTheOrigin) {
     EXPECT_EQ(canvas.at(5, 5), kBackdrop);
 }
 
+TEST_F(Pictures, ImageControlShowsAnIconInItsOwnSize) {
+    HBITMAP colour = solid_bitmap(16, 16, kGreen);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);  // all 0: opaque
+    ICONINFO info{TRUE, 0, 0, mask, colour};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(colour);
+    DeleteObject(mask);
+    ASSERT_NE(icon, nullptr);
+    HWND image = reinterpret_cast<HWND>(
+        control_create_image(1, 10, 10, 300, 225, reinterpret_cast<intptr_t>(icon)));
+    SIZE s = window_size(image);
+    EXPECT_EQ(s.cx, 16);
+    EXPECT_EQ(s.cy, 16);
+    Canvas canvas(20, 20);
+    canvas.fill(kBackdrop);
+    canvas.print(image);
+    EXPECT_EQ(rect_text(canvas.find(kGreen)), rect_text(RECT{0, 0, 16, 16}));
+    control_free(1);
+    DestroyIcon(icon);
+}
+
 TEST_F(Pictures, ImageControlClicksDragsAndRightDoubleClick) {
     HWND image = reinterpret_cast<HWND>(control_create_image(1, 10, 10, 10, 10, bitmap(60, 60, kRed)));
     const int cx = GetSystemMetrics(SM_CXDRAG), cy = GetSystemMetrics(SM_CYDRAG);
