@@ -8,6 +8,8 @@
 #include <functional>
 #include <thread>
 
+#include <commctrl.h>
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -94,6 +96,27 @@ std::string text_of(HWND w) {
 
 void press(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Waits until the folder tree's selected item names `part` (the dialog
+// selects the initial folder during its start-up).
+bool wait_for_tree_selection(HWND dialog, const std::string& part) {
+    FindChild f{"SysTreeView32"};
+    EnumChildWindows(dialog, match_class, reinterpret_cast<LPARAM>(&f));
+    for (int i = 0; f.found && i < 500; ++i) {
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageA(f.found, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        char text[260] = {};
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = text;
+        tv.cchTextMax = sizeof text;
+        if (item && SendMessageA(f.found, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) &&
+            std::string(text).find(part) != std::string::npos)
+            return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 // Runs `answer` on a helper thread once the dialog shows; if it never shows,
@@ -235,21 +258,22 @@ TEST_F(Requesters, FolderRequesterOpensOnTheFolderAndAddsOneSeparator) {
     std::string folder = temp_folder("tw_fold");
     const char* title = "Verzeichniss mit Paletten suchen";
     for (const std::string& initial : {folder + "\\", folder}) {
+        bool selected = false;
         Answerer helper(title, true, [&](HWND dialog) {
             note_while_open(dialog);
-            // The selection arrives through the dialog's own start-up.
-            Sleep(200);
+            selected = wait_for_tree_selection(dialog, "tw_fold");
             press(dialog, IDOK);
         });
         std::string chosen = folder_requester_open(title, initial);
         helper.join();
         ASSERT_TRUE(helper.found());
+        EXPECT_TRUE(selected) << "the dialog did not open on " << initial;
         EXPECT_EQ(_stricmp(chosen.c_str(), (folder + "\\").c_str()), 0) << "from " << initial << ": " << chosen;
         expect_bracket();
     }
 
     Answerer root(title, true, [&](HWND dialog) {
-        Sleep(200);
+        wait_for_tree_selection(dialog, "C:");
         press(dialog, IDOK);
     });
     EXPECT_EQ(folder_requester_open(title, "C:\\"), "C:\\");
