@@ -89,6 +89,12 @@ void decoder_abandon_current() {
     close_file();
 }
 
+bool decoder_registered(int (*check)(std::FILE*, const void*, std::size_t, const char*)) {
+    for (int i = 0; i < g_registry.count; ++i)
+        if (g_registry.decoders[i].check == check) return true;
+    return false;
+}
+
 bool decoder_file_open() { return g_registry.file != nullptr; }
 
 }  // namespace tw::image

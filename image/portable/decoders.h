@@ -27,6 +27,9 @@ int decoder_decode_current(unsigned char* pixels, std::size_t stride);
 // Gives up the image the current decoder holds and closes the search's file.
 void decoder_abandon_current();
 
+// True when a decoder with this check operation is registered.
+bool decoder_registered(int (*check)(std::FILE*, const void*, std::size_t, const char*));
+
 // True while a file opened for a search is still open.
 bool decoder_file_open();
 

@@ -14,6 +14,7 @@
 #include <jerror.h>
 
 #include "image/image.h"
+#include "image/portable/decoders.h"
 
 namespace {
 
@@ -51,7 +52,6 @@ struct JpegDecoder {
     int height = 0;
     bool cmyk = false;          // four samples a pixel, converted to B, G, R
     bool inverted = false;      // CMYK stored inverted (Adobe applications)
-    bool registered = false;
 };
 
 JpegDecoder g_jpeg;
@@ -104,6 +104,8 @@ void free_input() {
 void close_image() {
     jpeg_destroy_decompress(&g_jpeg.cinfo);
     free_input();
+    g_jpeg.data = nullptr;
+    g_jpeg.size = 0;
     g_jpeg.writer = nullptr;
     g_jpeg.open = false;
 }
@@ -275,10 +277,11 @@ void jpeg_release() {
     if (g_jpeg.open) close_image();
 }
 
+// Registers once: a registry that already holds the decoder keeps its one entry.
 void jpeg_decoder_register() {
-    if (g_jpeg.registered) return;
+    if (tw::image::decoder_registered(jpeg_check)) return;
     ImageDecoder record{jpeg_check, jpeg_decode, jpeg_width, jpeg_height, jpeg_release};
-    if (decoder_register(record)) g_jpeg.registered = true;
+    decoder_register(record);
 }
 
 namespace tw::image {

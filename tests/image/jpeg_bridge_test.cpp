@@ -1,0 +1,282 @@
+// The JPEG decoder against pictures made with libjpeg's compressor: decoded
+// pixels, row layout, colour spaces, coding processes, damaged and refused data.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "image/image.h"
+#include "image/portable/jpeg_bridge.h"
+#include "tests/image/samples.h"
+
+using samples::Bytes;
+using samples::Rgb;
+
+namespace {
+
+struct Decoded {
+    int width = 0, height = 0;
+    std::size_t stride = 0;
+    Bytes pixels;
+    const uint8_t* at(int x, int y) const { return &pixels[static_cast<std::size_t>(y) * stride + 3 * x]; }
+};
+
+// Checks and decodes a block into rows prefilled with `fill`.
+::testing::AssertionResult decode(const Bytes& jpeg, Decoded& out, uint8_t fill = 0xAA) {
+    if (jpeg_check(nullptr, jpeg.data(), jpeg.size(), nullptr) != IMAGE_PIXELS_BGR)
+        return ::testing::AssertionFailure() << "check refused the data";
+    out.width = jpeg_width();
+    out.height = jpeg_height();
+    out.stride = static_cast<std::size_t>(out.width) * 3 + static_cast<std::size_t>(out.width % 4);
+    out.pixels.assign(out.stride * static_cast<std::size_t>(out.height), fill);
+    if (jpeg_decode(out.pixels.data(), out.stride, 0) != 1) return ::testing::AssertionFailure() << "decode failed";
+    if (tw::image::jpeg_holding()) return ::testing::AssertionFailure() << "decoder still holds the image";
+    return ::testing::AssertionSuccess();
+}
+
+// Every pixel at least `margin` away from a block edge has the block's colour.
+void expect_quadrants(const Decoded& d, int tolerance, int margin = 8) {
+    int bad = 0;
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x) {
+            if (std::abs(x - d.width / 2) < margin || std::abs(y - d.height / 2) < margin) continue;
+            const Rgb want = samples::quadrant_colour(x, y, d.width, d.height);
+            const uint8_t* p = d.at(x, y);
+            if (std::abs(p[2] - want.r) > tolerance || std::abs(p[1] - want.g) > tolerance ||
+                std::abs(p[0] - want.b) > tolerance) {
+                if (++bad <= 5)
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is B,G,R " << int(p[0]) << "," << int(p[1])
+                                  << "," << int(p[2]) << ", want " << int(want.b) << "," << int(want.g) << ","
+                                  << int(want.r);
+            }
+        }
+    EXPECT_EQ(bad, 0);
+}
+
+Bytes quadrants(int w, int h, const samples::JpegOptions& o = {}) {
+    return samples::make_jpeg(w, h, [w, h](int x, int y) { return samples::quadrant_colour(x, y, w, h); }, o);
+}
+
+}  // namespace
+
+TEST(JpegBridge, FlatColourBlocksDecodeToTheirColoursTopDownAsBgr) {
+    Decoded d;
+    ASSERT_TRUE(decode(quadrants(128, 96), d));
+    EXPECT_EQ(d.width, 128);
+    EXPECT_EQ(d.height, 96);
+    expect_quadrants(d, 6);
+
+    // The same picture in the other coding processes.
+    samples::JpegOptions progressive;
+    progressive.progressive = true;
+    ASSERT_TRUE(decode(quadrants(128, 96, progressive), d));
+    expect_quadrants(d, 6);
+    samples::JpegOptions arithmetic;
+    arithmetic.arithmetic = true;
+    ASSERT_TRUE(decode(quadrants(128, 96, arithmetic), d));
+    expect_quadrants(d, 6);
+    samples::JpegOptions restarts;
+    restarts.restart_rows = 1;
+    ASSERT_TRUE(decode(quadrants(128, 96, restarts), d));
+    expect_quadrants(d, 6);
+}
+
+TEST(JpegBridge, RowsOfOddWidthLeaveTheirPaddingAlone) {
+    for (int width : {301, 302, 303, 1}) {
+        Decoded d;
+        ASSERT_TRUE(decode(quadrants(width, 40), d, 0x5C)) << width;
+        const std::size_t used = static_cast<std::size_t>(width) * 3;
+        ASSERT_EQ(d.stride % 4, 0u);
+        ASSERT_LT(d.stride - used, 4u);
+        if (width == 301) {
+            EXPECT_EQ(d.stride, 904u);
+        }
+        for (int y = 0; y < d.height; ++y) {
+            for (std::size_t i = used; i < d.stride; ++i)
+                ASSERT_EQ(d.pixels[static_cast<std::size_t>(y) * d.stride + i], 0x5C) << "row " << y << " width " << width;
+            // The row's own last pixel was written.
+            ASSERT_NE(d.pixels[static_cast<std::size_t>(y) * d.stride + used - 1], 0x5C);
+        }
+    }
+}
+
+TEST(JpegBridge, GreyPicturesComeAsThreeEqualSamples) {
+    samples::JpegOptions grey;
+    grey.kind = samples::JpegKind::Grey;
+    const Bytes j = samples::make_jpeg(64, 32, [](int x, int) { return Rgb{uint8_t(x * 4), 0, 0}; }, grey);
+    Decoded d;
+    ASSERT_TRUE(decode(j, d));
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x) {
+            const uint8_t* p = d.at(x, y);
+            ASSERT_EQ(p[0], p[1]);
+            ASSERT_EQ(p[1], p[2]);
+        }
+    EXPECT_NEAR(d.at(40, 16)[0], 160, 6);
+}
+
+TEST(JpegBridge, FourComponentPicturesBecomeTheirRgbColours) {
+    for (auto kind : {samples::JpegKind::Cmyk, samples::JpegKind::CmykPlain, samples::JpegKind::Ycck}) {
+        samples::JpegOptions o;
+        o.kind = kind;
+        Decoded d;
+        ASSERT_TRUE(decode(quadrants(96, 64, o), d)) << int(kind);
+        SCOPED_TRACE("kind " + std::to_string(int(kind)));
+        expect_quadrants(d, 10);
+    }
+}
+
+TEST(JpegBridge, TruncatedPictureDecodesToItsFullSize) {
+    const Bytes whole = samples::make_jpeg(160, 160, [](int x, int y) {
+        return Rgb{uint8_t(x * 7 ^ y * 3), uint8_t(x + y), uint8_t(x * y)};
+    });
+    std::size_t sos = 0;
+    for (std::size_t i = 2; i + 1 < whole.size() && !sos; ++i)
+        if (whole[i] == 0xFF && whole[i + 1] == 0xDA) sos = i;
+    ASSERT_GT(sos, 0u);
+    ASSERT_GT(whole.size() - sos, 2000u);
+    Decoded full;
+    ASSERT_TRUE(decode(whole, full));
+    for (std::size_t cut : {sos + 20, (sos + whole.size()) / 2, whole.size() - 2}) {
+        const Bytes part(whole.begin(), whole.begin() + static_cast<long>(cut));
+        Decoded d;
+        ASSERT_TRUE(decode(part, d, 0xAA)) << cut;
+        EXPECT_EQ(d.width, 160);
+        EXPECT_EQ(d.height, 160);
+        // Every row was written, also those whose data is missing.
+        for (int y = 0; y < d.height; ++y) {
+            bool all_fill = true;
+            for (int x = 0; x < d.width && all_fill; ++x) all_fill = d.at(x, y)[0] == 0xAA && d.at(x, y)[1] == 0xAA;
+            ASSERT_FALSE(all_fill) << "row " << y << " untouched, cut " << cut;
+        }
+        // The part that was there is right.
+        if (cut > sos + 20) {
+            EXPECT_EQ(std::memcmp(d.at(0, 0), full.at(0, 0), 3 * 160), 0);
+        }
+        if (cut == whole.size() - 2) {
+            EXPECT_EQ(d.pixels, full.pixels);
+        }
+    }
+    // Cut inside the header: no picture.
+    const Bytes head(whole.begin(), whole.begin() + static_cast<long>(sos / 2));
+    EXPECT_EQ(jpeg_check(nullptr, head.data(), head.size(), nullptr), 0);
+}
+
+TEST(JpegBridge, DataThatIsNoPictureIsRefusedAndNothingIsHeld) {
+    Bytes garbage = {0xFF, 0xD8};
+    for (int i = 0; i < 300; ++i) garbage.push_back(static_cast<uint8_t>(i * 37 + 11));
+    Bytes empty;
+    Bytes one = {0xFF};
+    Bytes soi_only = {0xFF, 0xD8};
+    Bytes not_jpeg = {'G', 'I', 'F', '8', '9', 'a'};
+    for (const Bytes* b : {&garbage, &empty, &one, &soi_only, &not_jpeg}) {
+        EXPECT_EQ(jpeg_check(nullptr, b->data(), b->size(), nullptr), 0) << b->size();
+        EXPECT_FALSE(tw::image::jpeg_holding());
+    }
+    EXPECT_EQ(jpeg_check(nullptr, nullptr, 100, nullptr), 0);
+    // A decode without a check does nothing.
+    uint8_t px[4] = {1, 2, 3, 4};
+    EXPECT_EQ(jpeg_decode(px, 4, 0), 0);
+    EXPECT_EQ(px[0], 1);
+
+    // Unsupported precision and an oversized frame: the header says so.
+    Bytes twelve = quadrants(32, 32);
+    const std::size_t sof = samples::find_sof(twelve);
+    ASSERT_NE(sof, 0u);
+    twelve[sof + 2] = 12;
+    EXPECT_EQ(jpeg_check(nullptr, twelve.data(), twelve.size(), nullptr), 0);
+    Bytes huge = quadrants(32, 32);
+    huge[sof + 3] = 0xEA;  // height 60,000
+    huge[sof + 4] = 0x60;
+    huge[sof + 5] = 0xEA;  // width 60,000
+    huge[sof + 6] = 0x60;
+    EXPECT_EQ(jpeg_check(nullptr, huge.data(), huge.size(), nullptr), 0);
+    EXPECT_FALSE(tw::image::jpeg_holding());
+    // Just within the limit of an image object: the header is accepted.
+    Bytes big = huge;
+    big[sof + 3] = 0x7F;
+    big[sof + 4] = 0xFF;
+    big[sof + 5] = 0x00;
+    big[sof + 6] = 0x10;
+    ASSERT_EQ(jpeg_check(nullptr, big.data(), big.size(), nullptr), IMAGE_PIXELS_BGR);
+    EXPECT_EQ(jpeg_height(), 32767);
+    jpeg_release();
+    EXPECT_FALSE(tw::image::jpeg_holding());
+}
+
+TEST(JpegBridge, ACheckNotFollowedByItsDecodeIsGivenUpByTheNext) {
+    const Bytes a = quadrants(64, 48), b = quadrants(32, 16);
+    ASSERT_EQ(jpeg_check(nullptr, a.data(), a.size(), nullptr), IMAGE_PIXELS_BGR);
+    Decoded d;
+    ASSERT_TRUE(decode(b, d));  // the sanitizer reports the first image if it leaked
+    EXPECT_EQ(d.width, 32);
+}
+
+TEST(JpegBridge, FileIsReadWholeAtCheckTime) {
+    const Bytes j = quadrants(80, 60);
+    const std::string path = ::testing::TempDir() + "bridge_test.jpg";
+    samples::write_file(path, j);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 5, SEEK_SET);  // the check starts from the beginning
+    ASSERT_EQ(jpeg_check(f, nullptr, 0, path.c_str()), IMAGE_PIXELS_BGR);
+    std::fclose(f);  // nothing more is read from the file
+    std::remove(path.c_str());
+    EXPECT_EQ(jpeg_width(), 80);
+    Decoded d;
+    d.width = 80;
+    d.height = 60;
+    d.stride = 240;
+    d.pixels.assign(240 * 60, 0);
+    ASSERT_EQ(jpeg_decode(d.pixels.data(), d.stride, 0), 1);
+    expect_quadrants(d, 6);
+
+    const std::string short_path = ::testing::TempDir() + "bridge_short.jpg";
+    samples::write_file(short_path, Bytes{0xFF});
+    f = std::fopen(short_path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(jpeg_check(f, nullptr, 0, short_path.c_str()), 0);
+    std::fclose(f);
+    std::remove(short_path.c_str());
+}
+
+TEST(JpegBridge, MemorySourceHandsTheBlockOnceThenEndMarkers) {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    err.output_message = [](j_common_ptr) {};
+    jpeg_create_decompress(&cinfo);
+    const unsigned char block[5] = {1, 2, 3, 4, 5};
+    jpeg_memory_source(&cinfo, block, sizeof block);
+    jpeg_source_mgr* src = cinfo.src;
+    ASSERT_NE(src, nullptr);
+    EXPECT_EQ(src->bytes_in_buffer, 0u);
+    ASSERT_TRUE(src->fill_input_buffer(&cinfo));
+    EXPECT_EQ(src->next_input_byte, block);
+    EXPECT_EQ(src->bytes_in_buffer, 5u);
+    src->skip_input_data(&cinfo, 0);
+    src->skip_input_data(&cinfo, -3);
+    EXPECT_EQ(src->bytes_in_buffer, 5u);
+    src->skip_input_data(&cinfo, 3);
+    EXPECT_EQ(src->next_input_byte, block + 3);
+    EXPECT_EQ(src->bytes_in_buffer, 2u);
+    const long warnings = err.num_warnings;
+    // Skipping past the end lands inside an end-of-image marker.
+    src->skip_input_data(&cinfo, 3);
+    EXPECT_EQ(src->bytes_in_buffer, 1u);
+    EXPECT_EQ(src->next_input_byte[0], 0xD9);
+    EXPECT_GT(err.num_warnings, warnings);
+    ASSERT_TRUE(src->fill_input_buffer(&cinfo));
+    ASSERT_EQ(src->bytes_in_buffer, 2u);
+    EXPECT_EQ(src->next_input_byte[0], 0xFF);
+    EXPECT_EQ(src->next_input_byte[1], 0xD9);
+    EXPECT_EQ(src->resync_to_restart, jpeg_resync_to_restart);
+    // A second installation reuses the record.
+    jpeg_memory_source(&cinfo, block, 2);
+    EXPECT_EQ(cinfo.src, src);
+    ASSERT_TRUE(src->fill_input_buffer(&cinfo));
+    EXPECT_EQ(src->bytes_in_buffer, 2u);
+    jpeg_destroy_decompress(&cinfo);
+}

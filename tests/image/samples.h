@@ -1,0 +1,57 @@
+// Test pictures made at run time: JPEGs through libjpeg's compressor, BMP and
+// icon files byte by byte. Portable.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace samples {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+enum class JpegKind { Colour, Grey, Cmyk, CmykPlain, Ycck };
+
+struct JpegOptions {
+    JpegKind kind = JpegKind::Colour;
+    int quality = 95;
+    bool progressive = false;
+    bool arithmetic = false;
+    int restart_rows = 0;  // restart markers every n MCU rows
+};
+
+// A JPEG of width x height whose pixel (x, y) has the colour pixel(x, y).
+// For CMYK kinds the colour is turned into ink values (K = 0 where it can).
+Bytes make_jpeg(int width, int height, const std::function<Rgb(int, int)>& pixel,
+                const JpegOptions& options = {});
+
+// The four flat blocks used by the decoding tests, 16-pixel aligned.
+Rgb quadrant_colour(int x, int y, int width, int height);
+
+// Offset of the SOF marker's length field (FF C0/C1/C2 ...), or 0.
+std::size_t find_sof(const Bytes& jpeg);
+
+// A 4-bit BMP of width x height with 16 colours; the pixel at (x, y), row 0 at
+// the top, has colour index index(x, y). Bottom-up rows unless top_down.
+Bytes make_bmp4(int width, int height, const std::vector<Rgb>& palette,
+                const std::function<int(int, int)>& index, bool top_down = false);
+
+// A 24-bit or 8-bit (grey ramp palette) BMP file.
+Bytes make_bmp(int width, int height, int bits, const std::function<Rgb(int, int)>& pixel);
+
+struct IconEntry {
+    int width, height, bits;
+    Rgb colour;  // the whole picture
+};
+
+// An icon file with one DIB image per entry, in the order given.
+Bytes make_icon(const std::vector<IconEntry>& entries);
+
+void write_file(const std::string& path, const Bytes& data);
+
+}  // namespace samples
