@@ -56,8 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)doc.read_int(doc.entry_name(i));
     }
     std::string first = doc.serialize();
-    bool mark_in_text = doc.encoding() == tw::prefs::ENCODING_8BIT && first.rfind("\xEF\xBB\xBF", 0) == 0;
-    if (!mark_in_text) {
+    // An 8-bit file whose first line starts with the bytes of a byte-order mark
+    // reads as UTF-8 once written out: not a round trip.
+    auto mark_in_text = [&](const std::string& bytes) {
+        return doc.encoding() == tw::prefs::ENCODING_8BIT && bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+    };
+    if (!mark_in_text(first)) {
         Document again;
         again.load(first);
         check(again.serialize() == first);
@@ -68,14 +72,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string key = usable_key(input.substr(0, size / 3));
     std::string value = usable_value(input.substr(size / 3, size / 3));
     doc.write(key, value);
-    doc.write("window_x", input.substr(0, 4));
+    doc.write("window_x", usable_value(input.substr(0, 4)));
     std::optional<std::string> got = doc.read_string(key);
     check(got.has_value());
     // Every 8-bit value can be stored in UTF-8 mode too, so it always reads back.
     if (!tw::prefs::keys_equal(key, "window_x")) check(*got == value);
 
     std::string written = doc.serialize();
-    if (!mark_in_text) {
+    if (!mark_in_text(written)) {
         Document reread;
         reread.load(written);
         if (!tw::prefs::keys_equal(key, "window_x")) check(reread.read_string(key) == value);
