@@ -27,13 +27,17 @@ const PresetField* preset_field_for(intptr_t control) {
 
 std::optional<std::string> take_field_text(AppState& state, const PresetField& field, std::string_view text) {
     std::string& value = state.*field.value;
+    const std::string before = value;
     value = std::string(text);
-    state.settings_changed = true;
+    std::optional<std::string> replaced;
     if (text_to_int(value) > field.limit) {
         value = field.replacement;
-        return value;
+        replaced = value;
     }
-    return std::nullopt;
+    // Fields also report focus changes and their own echo; only a real change
+    // marks the settings for saving.
+    if (value != before) state.settings_changed = true;
+    return replaced;
 }
 
 std::string favorite_display(std::string_view selected_palette) {

@@ -28,7 +28,7 @@ const PresetField* preset_field_for(intptr_t control);
 
 // Stores the field's new text in the state; when its number exceeds the limit
 // the value becomes the replacement text, which is returned so that the field
-// can show it too.
+// can show it too. The settings are marked changed when the value changed.
 std::optional<std::string> take_field_text(AppState& state, const PresetField& field, std::string_view text);
 
 // The favourite display of the settings window.

@@ -1,0 +1,71 @@
+// Tintwerk, the palette switcher: the process-wide application state, the
+// program's actions and its main routine.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/portable/constants.h"
+#include "app/portable/game_config.h"
+#include "app/portable/presets.h"
+#include "app/portable/preview.h"
+#include "app/portable/settings_fields.h"
+#include "app/portable/state.h"
+
+namespace tintwerk {
+
+// The application state, alive until the process ends.
+AppState& app();
+
+// Where messages and status texts go. Without hooks (the program) messages are
+// modal message boxes titled "Achtung" and status texts go to the status line;
+// tests set hooks to watch them without any window.
+struct UiHooks {
+    void (*message)(std::string_view text) = nullptr;  // replaces the message box
+    void (*status)(std::string_view text) = nullptr;   // called besides the status line
+};
+UiHooks& ui_hooks();
+
+void show_message(std::string_view text);
+void set_status(std::string_view text);
+
+// Reads a text file the way qz.ini is read: one element per line, spaces
+// trimmed at both ends. False (lines untouched) when it cannot be opened.
+bool read_config_lines(const std::string& path, std::vector<std::string>& lines);
+
+// Writes `content` as the whole new content of `path` without ever leaving a
+// half-written file: a temporary file beside it is written and flushed, then
+// moved over the old one. False (the old file untouched) on any failure.
+bool replace_file_content(const std::string& path, std::string_view content);
+
+// Copies `path` to `path` + ".orig" unless that copy already exists.
+void keep_pristine_copy(const std::string& path);
+
+// The main routine: start-up, main loop, ending. Returns the exit code (0).
+int run_tintwerk();
+
+// Start-up steps used by the main routine (and by tests).
+void runtime_init();
+void runtime_release();
+void load_settings();
+bool save_settings();  // false when the settings file could not be written
+void catch_builtin_images();
+void build_main_window();
+void run_main_loop();
+// The main window's geometry to save: its last normal one while minimised.
+WindowGeometry main_window_geometry();
+
+}  // namespace tintwerk
+
+// The program's actions, named by what they do.
+bool scan_palette_folder(const std::string& folder);
+void detect_active_palette();
+void activate_palette();
+void restore_stock_palette();
+bool write_game_config(const std::vector<std::string>& lines);
+void apply_hotlap_preset();
+void apply_race_preset();
+void launch_game();
+void show_preview();
+void run_settings_window();

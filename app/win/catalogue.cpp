@@ -1,0 +1,26 @@
+// The palette catalogue: the *.pal files of the palette folder, sorted.
+#include "app/app.h"
+#include "files/dir.h"
+#include "files/list.h"
+#include "files/text.h"
+#include "ui/control.h"
+
+using namespace tintwerk;
+
+bool scan_palette_folder(const std::string& folder) {
+    AppState& s = app();
+    if (!dir_examine(PALETTE_SCAN, folder, "*.pal")) return false;
+    control_clear_items(CTL_PALETTE_LIST);
+    // Names are collected first and sorted once, without regard to case.
+    List* names = list_new(ListLayout::Text, ListSortKind::Text);
+    while (dir_next(PALETTE_SCAN) == 1) list_add(names)->text = text_lower(dir_entry_name(PALETTE_SCAN));
+    list_sort(names, LIST_SORT_NO_CASE);
+    list_reset(names);
+    s.palette_list.clear();
+    while (ListElement* e = list_next(names)) {
+        s.palette_list.push_back(e->text);
+        control_add_item(CTL_PALETTE_LIST, -1, e->text);
+    }
+    list_free(names);
+    return true;
+}

@@ -1,0 +1,83 @@
+// The game's configuration: finding the active palette at start-up, and
+// rewriting the palette lines of qz.ini on activation and restore.
+#include "app/app.h"
+#include "files/file.h"
+#include "files/text.h"
+
+using namespace tintwerk;
+
+namespace {
+
+std::string active_status(const AppState& s) {
+    return shorten_text(text_concat({"qz.ini= ", s.active_palette}), STATUS_LIMIT);
+}
+
+// Puts `line` in place of every palette line of qz.ini as it is now (lines
+// written by the game since the start are kept); only when the file cannot be
+// read now are the lines read at start-up used. True when qz.ini was written.
+bool rewrite_palette_lines(std::string_view line) {
+    AppState& s = app();
+    if (!s.palette_line_found) return false;
+    std::vector<std::string> lines;
+    if (!read_config_lines(s.game_ini_path, lines)) lines = s.ini_lines;
+    if (replace_palette_lines(lines, line) == 0) return false;  // nothing to switch
+    if (!write_game_config(lines)) return false;
+    s.ini_lines = std::move(lines);
+    return true;
+}
+
+}  // namespace
+
+void detect_active_palette() {
+    AppState& s = app();
+    s.active_palette = NOT_SET;
+    PaletteDetection d;
+    if (read_config_lines(s.game_ini_path, s.ini_lines)) {
+        d = detect_palette(s.ini_lines);
+        if (d.line_found) s.palette_line_found = 1;
+    }
+    if (d.good) {
+        s.active_palette = d.active;
+        set_status(active_status(s));
+        s.selected_palette = s.active_palette;
+    } else {
+        show_message("Fehler qz.ini Palette !!");
+        s.active_palette = NOT_SET;
+    }
+}
+
+void activate_palette() {
+    AppState& s = app();
+    const bool exists = file_open_read(APP_FILE, text_concat({s.palette_folder, s.selected_palette})) != 0;
+    s.launch_allowed = exists ? 1 : 0;
+    if (file_is_open(APP_FILE)) file_close(APP_FILE);
+    if (!exists) {
+        show_message("Fehler Palette !!");
+        set_status(active_status(s));
+        return;
+    }
+    if (!rewrite_palette_lines(palette_line(s.palette_folder, s.selected_palette))) {
+        set_status("Fehler qz.ini");
+        return;
+    }
+    s.active_palette = s.selected_palette;
+    set_status(active_status(s));
+}
+
+void restore_stock_palette() {
+    AppState& s = app();
+    s.launch_allowed = 1;
+    if (!rewrite_palette_lines(STOCK_PALETTE_LINE)) {
+        set_status("Fehler qz.ini");
+        return;
+    }
+    set_status("Palette = org");
+    s.active_palette = STOCK_PALETTE;
+}
+
+bool write_game_config(const std::vector<std::string>& lines) {
+    AppState& s = app();
+    if (!s.palette_line_found) return false;
+    keep_pristine_copy(s.game_ini_path);
+    return replace_file_content(s.game_ini_path, config_text(lines));
+}

@@ -1,0 +1,118 @@
+// The main window: palette list, preview, status line and picture buttons, and
+// the event loop that dispatches their events.
+#include <algorithm>
+
+#include "app/app.h"
+#include "files/launch.h"
+#include "files/text.h"
+#include "image/image.h"
+#include "runtime/win32.h"
+#include "ui/control.h"
+#include "ui/font.h"
+#include "ui/window.h"
+
+using namespace tintwerk;
+
+namespace tintwerk {
+
+namespace {
+
+// The last geometry of the main window while it was neither minimised nor
+// maximised, saved at exit in place of the minimised window's figures.
+WindowGeometry g_normal_geometry;
+bool g_have_normal_geometry = false;
+
+bool main_window_is_normal() {
+    const HWND window = reinterpret_cast<HWND>(window_handle(MAIN_WINDOW));
+    return window && !IsIconic(window) && !IsZoomed(window);
+}
+
+void note_geometry() {
+    if (!main_window_is_normal()) return;
+    g_normal_geometry = {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW),
+                         window_height(MAIN_WINDOW)};
+    g_have_normal_geometry = true;
+}
+
+void favorite_pressed(const std::string& favorite) {
+    AppState& s = app();
+    if (favorite == NOT_SET) return;
+    s.selected_palette = favorite;
+    activate_palette();
+    launch_game();
+}
+
+void dispatch_main_control(intptr_t control) {
+    AppState& s = app();
+    switch (control) {
+    case CTL_PALETTE_LIST: show_preview(); break;
+    case CTL_RESTORE: restore_stock_palette(); break;
+    case CTL_LAUNCH: launch_game(); break;
+    case CTL_ACTIVATE: activate_palette(); break;
+    case CTL_FAVORITE1: favorite_pressed(s.favorite1); break;
+    case CTL_FAVORITE2: favorite_pressed(s.favorite2); break;
+    case CTL_HOTLAP: apply_hotlap_preset(); break;
+    case CTL_RACE: apply_race_preset(); break;
+    case CTL_MENU: run_settings_window(); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+WindowGeometry main_window_geometry() {
+    if (!main_window_is_normal() && g_have_normal_geometry) return g_normal_geometry;
+    return {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW), window_height(MAIN_WINDOW)};
+}
+
+void build_main_window() {
+    AppState& s = app();
+    window_open(MAIN_WINDOW, s.win_x, s.win_y, s.win_w, s.win_h, "Tintwerk", 0x00CE0000u, 0);
+    window_set_colour(MAIN_WINDOW, s.back_colour);
+    window_set_bounds(MAIN_WINDOW, 680, 460, 900, tw::IGNORE);
+    control_set_font(-1, font_handle(APP_FONT));
+
+    control_create_list(CTL_PALETTE_LIST, 10, 10, 300, s.win_h - 25);
+    control_create_image(CTL_PREVIEW, 350, 10, 300, 225, image_handle(DEFAULT_PREVIEW_IMAGE));
+    control_create_text(CTL_STATUS, 350, 250, 300, 20, s.credit_line);
+    control_create_image_button(CTL_ACTIVATE, 350, 280, 80, 34, image_handle(102));
+    control_create_image_button(CTL_LAUNCH, 450, 280, 100, 34, image_handle(101));
+    control_create_image_button(CTL_RESTORE, 570, 280, 80, 34, image_handle(103));
+    control_create_image_button(CTL_HOTLAP, 350, 325, 80, 34, image_handle(104));
+    control_create_image_button(CTL_RACE, 460, 325, 80, 34, image_handle(105));
+    control_create_image_button(CTL_MENU, 570, 325, 80, 34, image_handle(106));
+    control_create_image_button(CTL_FAVORITE1, 350, 370, 80, 34, image_handle(107));
+    control_create_text(CTL_FAVORITE1_LABEL, 450, 375, 200, 24, shorten_text(s.favorite1, FAVORITE_LABEL_LIMIT));
+    control_create_image_button(CTL_FAVORITE2, 350, 415, 80, 34, image_handle(108));
+    control_create_text(CTL_FAVORITE2_LABEL, 450, 420, 200, 24, shorten_text(s.favorite2, FAVORITE_LABEL_LIMIT));
+
+    for (intptr_t text : {CTL_STATUS, CTL_FAVORITE1_LABEL, CTL_FAVORITE2_LABEL}) {
+        control_set_colour(text, CONTROL_COLOUR_FRONT, s.text_colour);
+        control_set_colour(text, CONTROL_COLOUR_BACK, s.back_colour);
+    }
+    note_geometry();
+}
+
+void run_main_loop() {
+    AppState& s = app();
+    do {
+        s.main_event = window_wait_event();
+        if (s.main_event == EVENT_CONTROL) {
+            dispatch_main_control(event_control());
+        } else if (s.main_event == EVENT_SIZE) {
+            s.settings_changed = true;
+            // A minimised window reports a height of 0; the list must not get
+            // a negative height then.
+            const int height = std::max(0, window_height(MAIN_WINDOW) - 25);
+            control_resize(CTL_PALETTE_LIST, tw::IGNORE, tw::IGNORE, tw::IGNORE, height);
+        }
+        note_geometry();
+    } while (s.main_event != EVENT_CLOSE);
+}
+
+}  // namespace tintwerk
+
+void launch_game() {
+    delay(500);
+    if (app().launch_allowed) run_program(app().game_exe_path);
+}

@@ -1,0 +1,159 @@
+// The main routine: start-up, file discovery, the main loop and the ending.
+#include "app/app.h"
+#include "app/assets/assets.h"
+#include "files/files.h"
+#include "image/image.h"
+#include "prefs/prefs.h"
+#include "ui/ui.h"
+
+using namespace tintwerk;
+
+namespace tintwerk {
+
+namespace {
+
+// The settings as kept by the preference store.
+class PrefsSettings : public SettingsStore {
+public:
+    std::string read_string(std::string_view key, std::string_view fallback) override {
+        return prefs_read_string(key, fallback);
+    }
+    int32_t read_int(std::string_view key, int32_t fallback) override { return prefs_read_int(key, fallback); }
+    void write_string(std::string_view key, std::string_view value) override { prefs_write_string(key, value); }
+    void write_int(std::string_view key, int32_t value) override { prefs_write_int(key, value); }
+};
+
+bool file_exists(const std::string& path) {
+    const bool opened = file_open_read(APP_FILE, path) != 0;
+    if (file_is_open(APP_FILE)) file_close(APP_FILE);
+    return opened;
+}
+
+void fatal(const char* text) { show_message(text); }
+
+// Steps of the file discovery; false ends the program after its message.
+bool find_game_executable() {
+    AppState& s = app();
+    if (file_open_read(APP_FILE, s.game_exe_path)) {
+        file_close(APP_FILE);
+        s.launch_allowed = 1;
+        return true;
+    }
+    const std::string answer = text_lower(file_requester_open("Wo ist Pistova.exe", s.start_folder, "exe|Pistova.exe", 0));
+    if (answer.empty()) {
+        fatal("Ohne Pistova gehts nicht !!");
+        return false;
+    }
+    s.settings_changed = true;
+    s.game_exe_path = answer;
+    s.launch_allowed = 1;
+    s.game_ini_path = beside_game(answer, "qz.ini");
+    return true;
+}
+
+bool find_game_config() {
+    AppState& s = app();
+    if (file_exists(s.game_ini_path)) return true;
+    const std::string answer = text_lower(file_requester_open("Wo ist qz.ini", s.start_folder, "ini|qz.ini", 0));
+    if (answer.empty()) {
+        fatal("Ohne qz.ini gehts nicht !!");
+        return false;
+    }
+    s.settings_changed = true;
+    s.game_ini_path = answer;
+    return true;
+}
+
+bool find_palette_folder() {
+    AppState& s = app();
+    if (scan_palette_folder(s.palette_folder)) return true;
+    const std::string answer = folder_requester_open("Verzeichniss mit Paletten suchen", path_folder_part(s.game_exe_path));
+    if (answer.empty()) return true;  // runs on with an empty list
+    s.settings_changed = true;
+    s.palette_folder = answer;
+    if (scan_palette_folder(s.palette_folder)) return true;
+    fatal("Paletten nicht gefunden !!");
+    return false;
+}
+
+}  // namespace
+
+void runtime_init() {
+    text_init();
+    list_init();
+    file_library_init();
+    dir_library_init();
+    font_library_init();
+    window_library_init();
+    control_library_init();
+    decoder_registry_reset();
+    image_library_init();
+    prefs_init();
+    launch_library_init();
+    requester_library_init();
+    jpeg_decoder_register();
+}
+
+void runtime_release() {
+    prefs_close();
+    image_free_all();
+    control_free_all();
+    window_close_all();
+    font_free_all();
+    file_free_all();
+    launch_free_all();
+}
+
+void load_settings() {
+    AppState& s = app();
+    s = initial_state(current_dir());
+    prefs_open(SETTINGS_FILE);
+    PrefsSettings store;
+    read_settings(s, store);
+    prefs_close();
+    set_runtime_defaults(s);
+}
+
+bool save_settings() {
+    if (!prefs_create(SETTINGS_FILE)) return false;
+    PrefsSettings store;
+    write_settings(app(), main_window_geometry(), store);
+    return prefs_close();
+}
+
+void catch_builtin_images() {
+    for (int number = 100; number <= 108; ++number) {
+        const Asset picture = builtin_image(number);
+        if (picture.data) image_catch(number, picture.data, picture.size);
+    }
+}
+
+int run_tintwerk() {
+    runtime_init();
+    load_settings();
+    font_load(APP_FONT, "Lucida Console", 12);
+    catch_builtin_images();
+    build_main_window();
+
+    AppState& s = app();
+    bool started = find_game_executable();
+    if (started) {
+        s.options_path = beside_game(s.game_exe_path, "options.set");
+        started = find_game_config() && find_palette_folder();
+    }
+    if (dir_is_open(PALETTE_SCAN)) dir_finish(PALETTE_SCAN);
+
+    if (started) {
+        detect_active_palette();
+        run_main_loop();
+        if (s.restore_on_exit != 0 && !text_equal(s.active_palette, STOCK_PALETTE)) {
+            restore_stock_palette();
+            delay(500);
+        }
+        if (s.settings_changed && !save_settings()) show_message("Einstellungen nicht gespeichert !!");
+    }
+    runtime_release();
+    return 0;
+}
+
+}  // namespace tintwerk
