@@ -50,6 +50,7 @@ struct JpegDecoder {
     RowWriter* writer = nullptr;
     int width = 0;
     int height = 0;
+    bool direct = false;        // the library writes B, G, R rows into the target itself
     bool cmyk = false;          // four samples a pixel, converted to B, G, R
     bool inverted = false;      // CMYK stored inverted (Adobe applications)
 };
@@ -110,7 +111,8 @@ void close_image() {
     g_jpeg.open = false;
 }
 
-// One decoded row (R, G, B or C, M, Y, K samples) into B, G, R target bytes.
+// One decoded row (R, G, B or C, M, Y, K samples) into B, G, R target bytes,
+// for libraries that cannot deliver B, G, R and for four-component pictures.
 void write_row(const JSAMPLE* s, unsigned char* t, int width) {
     if (!g_jpeg.cmyk) {
         for (int x = 0; x < width; ++x, s += 3, t += 3) {
@@ -219,6 +221,15 @@ int open_image() {
     default:
         break;
     }
+    g_jpeg.direct = false;
+#ifdef JCS_EXTENSIONS
+    // A library that can deliver B, G, R itself writes straight into the
+    // target rows: no copy, and still exactly width x 3 bytes a row.
+    if (cinfo->out_color_space == JCS_RGB) {
+        cinfo->out_color_space = JCS_EXT_BGR;
+        g_jpeg.direct = true;
+    }
+#endif
     cinfo->dct_method = JDCT_ISLOW;
     jpeg_calc_output_dimensions(cinfo);
 
@@ -261,8 +272,13 @@ int jpeg_decode(unsigned char* pixels, std::size_t stride, int) {
     RowWriter* writer = g_jpeg.writer;
     writer->target = pixels;
     while (cinfo->output_scanline < cinfo->output_height) {
-        if (jpeg_read_scanlines(cinfo, writer->row, writer->rows_per_read) != 1) break;
-        write_row(writer->row[0], writer->target, g_jpeg.width);
+        if (g_jpeg.direct) {
+            JSAMPROW row = writer->target;
+            if (jpeg_read_scanlines(cinfo, &row, writer->rows_per_read) != 1) break;
+        } else {
+            if (jpeg_read_scanlines(cinfo, writer->row, writer->rows_per_read) != 1) break;
+            write_row(writer->row[0], writer->target, g_jpeg.width);
+        }
         writer->target += stride;
     }
     jpeg_finish_decompress(cinfo);

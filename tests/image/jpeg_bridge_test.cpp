@@ -102,6 +102,18 @@ TEST(JpegBridge, RowsOfOddWidthLeaveTheirPaddingAlone) {
     }
 }
 
+TEST(JpegBridge, NothingIsWrittenBehindTheLastRow) {
+    // Rows without padding: the last row ends the target exactly.
+    for (int width : {304, 64, 16}) {
+        const Bytes j = quadrants(width, 24);
+        ASSERT_EQ(jpeg_check(nullptr, j.data(), j.size(), nullptr), IMAGE_PIXELS_BGR);
+        const std::size_t stride = static_cast<std::size_t>(width) * 3;
+        Bytes rows(stride * 24 + 64, 0x77);
+        ASSERT_EQ(jpeg_decode(rows.data(), stride, 0), 1);
+        for (std::size_t i = stride * 24; i < rows.size(); ++i) ASSERT_EQ(rows[i], 0x77) << "width " << width;
+    }
+}
+
 TEST(JpegBridge, GreyPicturesComeAsThreeEqualSamples) {
     samples::JpegOptions grey;
     grey.kind = samples::JpegKind::Grey;
