@@ -66,11 +66,12 @@ private:
 };
 
 Win32Files g_files;
-tw::prefs::Store* g_store = nullptr;
 
+// Made on first use; a file still open when the program returns from main is
+// closed (and saved) by its destructor.
 tw::prefs::Store& store() {
-    if (!g_store) g_store = new tw::prefs::Store(g_files);  // lives until the process ends
-    return *g_store;
+    static tw::prefs::Store the_store(g_files);
+    return the_store;
 }
 
 }  // namespace
