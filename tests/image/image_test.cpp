@@ -197,6 +197,12 @@ TEST_F(ImageObjects, DdbFlagMakesDisplayBitmapsOnEveryPath) {
     ASSERT_NE(image_load(3, path, IMAGE_FLAG_DDB), 0);
     EXPECT_FALSE(is_dib_section(bitmap_of(3)));
     DeleteFileA(path.c_str());
+    const std::string bmp_path = temp_path("ddb.bmp");
+    samples::write_file(bmp_path, samples::make_bmp(30, 20, 24, [](int, int) { return Rgb{50, 60, 70}; }));
+    ASSERT_NE(image_load(4, bmp_path, IMAGE_FLAG_DDB), 0);
+    EXPECT_FALSE(is_dib_section(bitmap_of(4)));
+    EXPECT_EQ(read_pixels(bitmap_of(4), 30, 20)[31], 0x323C46u);
+    DeleteFileA(bmp_path.c_str());
 }
 
 TEST_F(ImageObjects, IconInMemoryTakesTheDeepestImageOfTheFirstSize) {
