@@ -22,6 +22,22 @@ namespace {
 WindowGeometry g_normal_geometry;
 bool g_have_normal_geometry = false;
 
+// The client size at the last size event, and whether the window was
+// minimised, maximised or restored since. The size event that comes with
+// showing the window changes nothing and must not mark the settings.
+int g_last_width = 0, g_last_height = 0;
+bool g_state_changed = false;
+
+bool size_event_changes_geometry() {
+    const int width = window_width(MAIN_WINDOW);
+    const int height = window_height(MAIN_WINDOW);
+    const bool changed = g_state_changed || width != g_last_width || height != g_last_height;
+    g_last_width = width;
+    g_last_height = height;
+    g_state_changed = false;
+    return changed;
+}
+
 bool main_window_is_normal() {
     const HWND window = reinterpret_cast<HWND>(window_handle(MAIN_WINDOW));
     return window && !IsIconic(window) && !IsZoomed(window);
@@ -91,6 +107,8 @@ void build_main_window() {
         control_set_colour(text, CONTROL_COLOUR_BACK, s.back_colour);
     }
     note_geometry();
+    g_last_width = window_width(MAIN_WINDOW);
+    g_last_height = window_height(MAIN_WINDOW);
 }
 
 void run_main_loop() {
@@ -99,8 +117,11 @@ void run_main_loop() {
         s.main_event = window_wait_event();
         if (s.main_event == EVENT_CONTROL) {
             dispatch_main_control(event_control());
+        } else if (s.main_event == EVENT_MINIMIZE || s.main_event == EVENT_MAXIMIZE ||
+                   s.main_event == EVENT_RESTORE) {
+            g_state_changed = true;
         } else if (s.main_event == EVENT_SIZE) {
-            s.settings_changed = true;
+            if (size_event_changes_geometry()) s.settings_changed = true;
             // A minimised window reports a height of 0; the list must not get
             // a negative height then.
             const int height = std::max(0, window_height(MAIN_WINDOW) - 25);
