@@ -27,6 +27,7 @@ struct ModelFile {
         return out;
     }
     void write(const std::string& bytes) {
+        if (bytes.empty()) return;  // writing nothing does not extend the file
         auto end = static_cast<std::size_t>(pos) + bytes.size();
         if (end > data.size()) data.resize(end, '\0');
         data.replace(static_cast<std::size_t>(pos), bytes.size(), bytes);
