@@ -42,7 +42,7 @@ void run_settings_window() {
     if (!window_open(SETTINGS_WINDOW, 10, 10, 460, 400, title, WINDOW_CENTRE_SCREEN, window_handle(MAIN_WINDOW)))
         return;
     create_settings_controls(s);
-    control_set_state(CTL_RESTORE_CHECK, s.restore_on_exit);
+    control_set_state(CTL_RESTORE_CHECK, s.restore_on_exit != 0 ? 1 : 0);
     control_set_text(CTL_FAVORITE_DISPLAY, favorite_display(s.selected_palette));
 
     // Only the window's own controls count; everything else, the main window's
