@@ -80,6 +80,7 @@ TEST_F(Launching, MissingProgramsAndEmptyTextsFail) {
     EXPECT_EQ(run_program(nullptr), 0);
     EXPECT_EQ(run_program(""), 0);
     EXPECT_EQ(run_program(std::string("a\0b", 3)), 0);
+    EXPECT_EQ(run_program(tmp.path() + std::string(300, 'p') + ".exe", std::string(300, 'q')), 0);
     EXPECT_EQ(run_program(tmp / "fehlt.exe", "", "", RUN_OBJECT | RUN_READ_OUTPUT), 0);
     EXPECT_EQ(run_program(program, "-", "", RUN_FROM_SENDER, 12345), 0) << "no such sender";
     delay(0);
