@@ -1,7 +1,7 @@
 // The yardstick for Tintwerk's start-up: the least a program must do to show
 // a folder's palettes: open a window titled "Tintwerk" with a list box
 // (control 0), scan <folder>\*.pal with FindFirstFileA, lower-case and sort
-// the names and add them to the list. It then waits to be closed.
+// the names and add them to the list (with redrawing off while filling). It then waits to be closed.
 //   minimal_lister <folder\>
 #include <algorithm>
 #include <string>
@@ -49,7 +49,11 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmd, int) {
     FindClose(f);
   }
   std::sort(names.begin(), names.end());
+  // Without redrawing while filling: Wine repaints the scroll bar on every item otherwise.
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   for (const std::string& n : names) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(n.c_str()));
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
   MSG m;
   while (GetMessageA(&m, nullptr, 0, 0) > 0) {
     TranslateMessage(&m);

@@ -59,6 +59,7 @@ struct GameAutoClose {
 
 std::string tintwerk_exe() { return unix_to_win(TW_E2E_TINTWERK); }
 std::string pistova_exe() { return unix_to_win(TW_E2E_PISTOVA); }
+std::string many_palettes(const std::string& which) { return lower(unix_to_win(TW_E2E_MANY "/" + which + "/")); }
 
 std::string read_file(const std::string& path, bool* ok) {
   std::string out;
@@ -404,6 +405,22 @@ std::vector<std::string> App::items(int id) const {
     out.push_back(narrow(s));
   }
   return out;
+}
+
+int App::count(int id) const {
+  HWND c = control(id);
+  return c ? static_cast<int>(SendMessageW(c, LB_GETCOUNT, 0, 0)) : -1;
+}
+
+std::string App::item(int index, int id) const {
+  HWND c = control(id);
+  if (!c) return std::string();
+  LRESULT len = SendMessageW(c, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (len < 0) return std::string();
+  std::wstring s(static_cast<size_t>(len) + 2, L'\0');
+  LRESULT got = SendMessageW(c, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
+  return narrow(s);
 }
 
 RECT App::rect(int id) const {

@@ -15,6 +15,9 @@ namespace e2e {
 // ---- paths and files (Windows paths) ----
 std::string tintwerk_exe();
 std::string pistova_exe();
+// Host-made folders of empty palettes: "p10000" (P00000.pal to P09999.pal)
+// and "p5000" (Pal0000.pal to Pal4999.pal); with a trailing backslash.
+std::string many_palettes(const std::string& which);
 std::string read_file(const std::string& path, bool* ok = nullptr);
 bool write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
@@ -113,6 +116,8 @@ class App {
   HWND control(int id) const;
   std::string text(int id) const;
   std::vector<std::string> items(int id = 0) const;
+  int count(int id = 0) const;
+  std::string item(int index, int id = 0) const;
   RECT rect(int id) const;          // screen rectangle of a control
   SIZE size(int id) const;
   HANDLE image(int id = 1) const;  // the picture an image control shows

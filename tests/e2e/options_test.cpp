@@ -96,7 +96,7 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
   HWND win = nullptr;
   ASSERT_TRUE(wait_for([&] { return (win = app.window("Einstellungen")) != nullptr; }, 3000));
   EXPECT_EQ(GetWindowLongPtrA(win, GWL_STYLE) & WS_SYSMENU, 0) << "the settings window has no close box";
-  EXPECT_EQ(app.text(203), "Nix gew\xE4hlt");
+  EXPECT_EQ(app.text(203), "qz.pal") << "the palette qz.ini names is the selected one at start";
   EXPECT_EQ(app.text(211), "10");
   EXPECT_EQ(app.text(214), "50");
   EXPECT_EQ(app.text(225), "30");
@@ -122,11 +122,11 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
   EXPECT_TRUE(app.running());
   EXPECT_NE(app.window("Einstellungen"), nullptr);
 
-  app.click(201);  // nothing selected yet: clears favourite 1
-  EXPECT_EQ(app.text(203), "Top1: nix");
+  app.click(201);
+  EXPECT_EQ(app.text(203), "Top1: qz.pal");
   app.click(200);
   ASSERT_TRUE(wait_for([&] { return app.window("Einstellungen") == nullptr; }, 3000));
-  EXPECT_EQ(app.text(17), "nix");
+  EXPECT_EQ(app.text(17), "qz.pal");
   EXPECT_TRUE(app.running()) << "the close ignored in the settings window ended the program later";
 
   app.select("sunset.pal");
@@ -151,6 +151,7 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
   s.paletten = fx.pals;
   s.exe = fx.game + "pistova.exe";
   s.ini = fx.ini();
+  s.fav1 = "qz.pal";
   s.fav2 = "sunset.pal";
   s.hot[0] = "100";
   s.hot[3] = "200";

@@ -233,6 +233,10 @@ TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
     ASSERT_NE(app.main(), nullptr);
     app.settle();
     app.close_window();
+    if (HWND box = app.dialog(1000)) {
+      ADD_FAILURE() << "unchanged settings, yet a message at exit: " << App::message_text(box);
+      app.press(box, IDOK);
+    }
     ASSERT_TRUE(app.wait_exit());
   }
   {
