@@ -3,6 +3,7 @@
 #include "files/dir.h"
 #include "files/list.h"
 #include "files/text.h"
+#include "runtime/win32.h"
 #include "ui/control.h"
 
 using namespace tintwerk;
@@ -17,10 +18,19 @@ bool scan_palette_folder(const std::string& folder) {
     list_sort(names, LIST_SORT_NO_CASE);
     list_reset(names);
     s.palette_list.clear();
+    s.palette_list.reserve(list_count(names));
+    // The list is drawn once when it is full: redrawn after every item, ten
+    // thousand names take minutes on some systems.
+    const HWND list = reinterpret_cast<HWND>(control_handle(CTL_PALETTE_LIST));
+    if (list) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     while (ListElement* e = list_next(names)) {
         s.palette_list.push_back(e->text);
         control_add_item(CTL_PALETTE_LIST, -1, e->text);
     }
     list_free(names);
+    if (list) {
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
     return true;
 }
