@@ -29,6 +29,9 @@ int g_last_width = 0, g_last_height = 0;
 bool g_state_changed = false;
 
 bool size_event_changes_geometry() {
+    // A size read while the window is minimised is no geometry of its own.
+    const HWND window = reinterpret_cast<HWND>(window_handle(MAIN_WINDOW));
+    if (window && IsIconic(window)) return false;
     const int width = window_width(MAIN_WINDOW);
     const int height = window_height(MAIN_WINDOW);
     const bool changed = g_state_changed || width != g_last_width || height != g_last_height;

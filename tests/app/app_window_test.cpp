@@ -1,0 +1,148 @@
+// The main window as the program builds it, and its event loop driven with
+// real window messages: what marks the settings changed, how the palette list
+// follows the window height, and which geometry is saved.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "image/image.h"
+#include "runtime/win32.h"
+#include "ui/ui.h"
+
+using namespace tintwerk;
+
+namespace {
+
+RECT control_rect(intptr_t number) {
+    HWND c = reinterpret_cast<HWND>(control_handle(number));
+    RECT r{};
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    HWND main = nullptr;
+
+    static void SetUpTestSuite() {
+        // Once per process, as in the program.
+        runtime_init();
+        font_load(APP_FONT, "Lucida Console", 12);
+        catch_builtin_images();
+    }
+    static void TearDownTestSuite() { runtime_release(); }
+
+    void SetUp() override {
+        AppState& s = app();
+        s = initial_state("c:\\");
+        set_runtime_defaults(s);
+        s.win_x = 100, s.win_y = 50, s.win_w = 700, s.win_h = 500;
+        s.favorite1 = "a-very-long-favourite-name.pal";
+        s.favorite2 = "nix";
+        build_main_window();
+        main = reinterpret_cast<HWND>(window_handle(MAIN_WINDOW));
+        ASSERT_NE(main, nullptr);
+    }
+    void TearDown() override {
+        control_free_all();
+        window_close_all();
+        while (window_poll_event(0) != 0) {
+        }
+    }
+
+    void close_and_run() {
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        run_main_loop();
+        EXPECT_EQ(app().main_event, EVENT_CLOSE);
+    }
+};
+
+}  // namespace
+
+TEST_F(MainWindow, BuiltWithItsControlsAndClosedUnchanged) {
+    EXPECT_EQ(window_width(MAIN_WINDOW), 700);
+    EXPECT_EQ(window_height(MAIN_WINDOW), 500);
+    char title[64] = {};
+    GetWindowTextA(main, title, sizeof title);
+    EXPECT_STREQ(title, "Tintwerk");
+    EXPECT_EQ(GetWindowLongPtrA(main, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+
+    const RECT list = control_rect(CTL_PALETTE_LIST);
+    EXPECT_EQ(list.left, 10);
+    EXPECT_EQ(list.top, 10);
+    EXPECT_EQ(list.right - list.left, 300);
+    EXPECT_EQ(list.bottom - list.top, 475);
+    const RECT start = control_rect(CTL_LAUNCH);
+    EXPECT_EQ(start.left, 450);
+    EXPECT_EQ(start.right - start.left, 100);
+    EXPECT_EQ(control_rect(CTL_FAVORITE2).top, 415);
+
+    EXPECT_EQ(control_get_text(CTL_STATUS), CREDIT_LINE);
+    EXPECT_EQ(control_get_text(CTL_FAVORITE1_LABEL), "a-very-long-favour~");
+    EXPECT_EQ(control_get_text(CTL_FAVORITE2_LABEL), "nix");
+    for (intptr_t text : {CTL_STATUS, CTL_FAVORITE1_LABEL, CTL_FAVORITE2_LABEL}) {
+        EXPECT_EQ(control_get_colour(text, CONTROL_COLOUR_FRONT), TEXT_COLOUR) << text;
+        EXPECT_EQ(control_get_colour(text, CONTROL_COLOUR_BACK), BACK_COLOUR) << text;
+    }
+    EXPECT_EQ(control_get_state(CTL_PREVIEW), image_handle(DEFAULT_PREVIEW_IMAGE));
+    EXPECT_NE(image_handle(DEFAULT_PREVIEW_IMAGE), 0);
+    EXPECT_EQ(image_width(DEFAULT_PREVIEW_IMAGE), 300);
+    EXPECT_EQ(image_width(101), 98);
+
+    // Showing the window brings a size event of its own; it changes nothing.
+    close_and_run();
+    EXPECT_FALSE(app().settings_changed);
+}
+
+TEST_F(MainWindow, ResizingStretchesTheListAndMarksTheSettings) {
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    SetWindowPos(main, nullptr, 0, 0, outer.right - outer.left + 60, outer.bottom - outer.top + 100,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    close_and_run();
+    EXPECT_TRUE(app().settings_changed);
+    const int height = window_height(MAIN_WINDOW);
+    EXPECT_EQ(height, 600);
+    const RECT list = control_rect(CTL_PALETTE_LIST);
+    EXPECT_EQ(list.bottom - list.top, height - 25);
+    EXPECT_EQ(list.right - list.left, 300);
+    EXPECT_EQ(list.left, 10);
+    const WindowGeometry g = main_window_geometry();
+    EXPECT_EQ(g.width, window_width(MAIN_WINDOW));
+    EXPECT_EQ(g.height, 600);
+}
+
+TEST_F(MainWindow, MinimisedAtExitSavesTheLastNormalGeometry) {
+    const WindowGeometry before = main_window_geometry();
+    ShowWindow(main, SW_MINIMIZE);
+    close_and_run();
+    EXPECT_FALSE(app().settings_changed) << "minimising alone changes no setting";
+    const WindowGeometry g = main_window_geometry();
+    EXPECT_EQ(g.x, before.x);
+    EXPECT_EQ(g.y, before.y);
+    EXPECT_EQ(g.width, 700);
+    EXPECT_EQ(g.height, 500);
+    const RECT list = control_rect(CTL_PALETTE_LIST);
+    EXPECT_GE(list.bottom - list.top, 0);
+}
+
+TEST_F(MainWindow, MinimiseAndRestoreMarksTheSettings) {
+    ShowWindow(main, SW_MINIMIZE);
+    ShowWindow(main, SW_RESTORE);
+    close_and_run();
+    EXPECT_TRUE(app().settings_changed);
+    const RECT list = control_rect(CTL_PALETTE_LIST);
+    EXPECT_EQ(list.bottom - list.top, 475);
+}
+
+TEST_F(MainWindow, UnsetFavouriteButtonDoesNothing) {
+    AppState& s = app();
+    s.favorite2 = "nix";
+    s.selected_palette = "x.pal";
+    PostMessageA(main, MSG_CONTROL_EVENT, CTL_FAVORITE2, 0);
+    const DWORD t0 = GetTickCount();
+    close_and_run();
+    EXPECT_LT(GetTickCount() - t0, 400u) << "not even the launch pause";
+    EXPECT_EQ(s.selected_palette, "x.pal");
+    EXPECT_EQ(control_get_text(CTL_STATUS), CREDIT_LINE);
+}
