@@ -37,11 +37,6 @@ inline constexpr intptr_t CTL_SET_TOP2 = 202;
 inline constexpr intptr_t CTL_FAVORITE_DISPLAY = 203;
 inline constexpr intptr_t CTL_RESTORE_CHECK = 230;
 
-// Event codes the program acts on.
-inline constexpr int EV_CONTROL = 13100;
-inline constexpr int EV_SIZE = 5;
-inline constexpr int EV_CLOSE = 16;
-
 // Colours as 0x00BBGGRR.
 inline constexpr int TEXT_COLOUR = 0x4A3100;  // red 0, green 49, blue 74
 inline constexpr int BACK_COLOUR = 0xEFE6DC;  // red 220, green 230, blue 239
