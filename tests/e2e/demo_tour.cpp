@@ -1,6 +1,8 @@
 // The demo's guided tour, used by scripts/demo on a machine without a display:
 //   demo_tour show <folder\>  starts tintwerk.exe in the folder, picks a palette
 //                             and shows its preview, and leaves it running;
+//   demo_tour settings        opens the settings window of the running Tintwerk;
+//   demo_tour settings-ok     presses its OK button;
 //   demo_tour close           closes the running Tintwerk window.
 #include <cstdio>
 #include <string>
@@ -31,6 +33,29 @@ int main(int argc, char** argv) {
     app.detach();
     return 0;
   }
+  if (mode == "settings" || mode == "settings-ok") {
+    // Posted, not sent: the settings window runs its own loop inside the click.
+    bool open = mode == "settings";
+    HWND w = FindWindowA(nullptr, "Tintwerk");
+    if (!w) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (open) {
+      PostMessageA(GetDlgItem(w, 12), BM_CLICK, 0, 0);
+    } else {
+      for (HWND t : e2e::top_windows(pid))
+        if (e2e::window_text(t).rfind("Einstellungen", 0) == 0) PostMessageA(GetDlgItem(t, 200), BM_CLICK, 0, 0);
+    }
+    for (int i = 0; i < 100; ++i) {
+      bool shown = false;
+      for (HWND t : e2e::top_windows(pid))
+        if (e2e::window_text(t).rfind("Einstellungen", 0) == 0 && IsWindowVisible(t)) shown = true;
+      if (shown == open) return 0;
+      Sleep(50);
+    }
+    std::fprintf(stderr, "demo_tour: the settings window did not %s\n", open ? "open" : "close");
+    return 1;
+  }
   if (mode == "close") {
     HWND w = FindWindowA(nullptr, "Tintwerk");
     if (!w) return 0;
@@ -42,6 +67,6 @@ int main(int argc, char** argv) {
     if (p) CloseHandle(p);
     return r == WAIT_OBJECT_0 ? 0 : 1;
   }
-  std::fprintf(stderr, "usage: demo_tour show <folder\\> | demo_tour close\n");
+  std::fprintf(stderr, "usage: demo_tour show <folder\\> | settings | settings-ok | close\n");
   return 2;
 }
