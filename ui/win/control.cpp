@@ -92,15 +92,15 @@ void control_free_all() {
     if (g_table) g_table->free_all();
 }
 
-intptr_t control_create(intptr_t number, const ControlSpec& spec, void (*init)(Control&, intptr_t, int),
+intptr_t control_create(intptr_t number, const ControlSpec& desc, void (*init)(Control&, intptr_t, int),
                         intptr_t init_arg, int init_flags) {
     if (!g_table) return 0;
     if (number < 0 && number != tw::kDynamicNumber) return 0;
     HWND parent = control_list_context().current;
     if (!parent || !IsWindow(parent)) return 0;
 
-    HWND h = CreateWindowExA(spec.ex_style, spec.win_class, spec.text, spec.style, spec.x, spec.y, spec.width,
-                             spec.height, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(-1)),
+    HWND h = CreateWindowExA(desc.ex_style, desc.win_class, desc.text, desc.style, desc.x, desc.y, desc.width,
+                             desc.height, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(-1)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!h) return 0;
 
@@ -112,16 +112,16 @@ intptr_t control_create(intptr_t number, const ControlSpec& spec, void (*init)(C
     }
     if (init) init(*c, init_arg, init_flags);
 
-    if (spec.type_proc) {
+    if (desc.type_proc) {
         auto replaced = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spec.type_proc)));
-        if (spec.class_proc && !*spec.class_proc) *spec.class_proc = replaced;
+            SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(desc.type_proc)));
+        if (desc.class_proc && !*desc.class_proc) *desc.class_proc = replaced;
     }
 
     // Register: the common procedure goes on top, the number into GWL_ID and
     // "TW_ID", and the current default font.
     intptr_t id = g_table->number_of(c);
-    c->ops = spec.ops;
+    c->ops = desc.ops;
     c->hwnd = h;
     c->previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC));
     SetWindowLongPtrA(h, GWLP_ID, id);

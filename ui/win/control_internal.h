@@ -92,7 +92,7 @@ struct ControlSpec {
 
 // The common creation path. `init` sets the type's fields before the control
 // is registered. Returns the window handle (the object address for -1) or 0.
-intptr_t control_create(intptr_t number, const ControlSpec& spec, void (*init)(Control&, intptr_t, int) = nullptr,
+intptr_t control_create(intptr_t number, const ControlSpec& desc, void (*init)(Control&, intptr_t, int) = nullptr,
                         intptr_t init_arg = 0, int init_flags = 0);
 
 // Colours shared by list, edit field and text label.
