@@ -1,14 +1,16 @@
-# tw_add_test(name [PORTABLE] SOURCES ... [LIBS ...])
+# tw_add_test(name [PORTABLE] [DESKTOP] SOURCES ... [LIBS ...] [TIMEOUT s])
 #   A googletest executable. The Windows target builds every test and CTest
 #   starts it under Wine through scripts/wine-run; the native build only builds
 #   the PORTABLE ones (code without Windows headers) and runs them directly.
+#   DESKTOP tests show windows, take the focus or move the pointer on the one
+#   shared display: CTest runs them one at a time, beside the other tests.
 # tw_add_fuzzer(name SOURCES ... [LIBS ...] CORPUS dir)
 #   A libFuzzer target, built only in the TW_FUZZ configuration.
 set(TW_WINE_RUN "${PROJECT_SOURCE_DIR}/scripts/wine-run")
 set(TW_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
 
 function(tw_add_test name)
-  cmake_parse_arguments(T "PORTABLE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE;DESKTOP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(TW_FUZZ)
     return()
   endif()
@@ -27,6 +29,9 @@ function(tw_add_test name)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_DESKTOP)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()
 
 function(tw_add_fuzzer name)
