@@ -99,12 +99,11 @@ void press(HWND dialog, int id) {
 }
 
 // Waits until the folder tree's selected item names `part` (the dialog
-// selects the initial folder during its start-up; the first use of the shell
-// namespace in a new Wine prefix can take several seconds).
+// selects the initial folder during its start-up).
 bool wait_for_tree_selection(HWND dialog, const std::string& part) {
     FindChild f{"SysTreeView32"};
     EnumChildWindows(dialog, match_class, reinterpret_cast<LPARAM>(&f));
-    for (int i = 0; f.found && i < 2000; ++i) {
+    for (int i = 0; f.found && i < 500; ++i) {
         auto item = reinterpret_cast<HTREEITEM>(SendMessageA(f.found, TVM_GETNEXTITEM, TVGN_CARET, 0));
         char text[260] = {};
         TVITEMA tv{};
