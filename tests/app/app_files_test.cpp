@@ -4,8 +4,6 @@
 // needed.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,7 @@
 #include "files/files.h"
 #include "prefs/prefs.h"
 #include "runtime/win32.h"
+#include "tests/files/temp_folder.h"
 
 using namespace tintwerk;
 
@@ -21,19 +20,10 @@ namespace {
 std::vector<std::string> g_messages;
 std::vector<std::string> g_statuses;
 
-std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void write_bytes(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using tw_test::exists;
+using tw_test::read_bytes;
+using tw_test::remove_tree;
+using tw_test::write_bytes;
 
 class AppFiles : public ::testing::Test {
 protected:
@@ -69,22 +59,6 @@ protected:
         ui_hooks() = UiHooks{};
         file_free_all();
         remove_tree(dir);
-    }
-    static void remove_tree(const std::string& folder) {
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = fd.cFileName;
-                if (name == "." || name == "..") continue;
-                std::string path = folder + name;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(path + "\\");
-                else DeleteFileA(path.c_str());
-            } while (FindNextFileA(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryA(folder.c_str());
     }
     void palette(const std::string& name) { write_bytes(palettes + name, "PAL"); }
     std::string ini() { return read_bytes(dir + "qz.ini"); }
