@@ -24,6 +24,24 @@ inline constexpr std::size_t IMAGE_UNKNOWN_LENGTH = 10000000;
 // Largest width or height of an image object (held in 16 bits).
 inline constexpr int IMAGE_MAX_SIDE = 32767;
 
+// Largest image made at full size: 100 megapixels, a 24-bit bitmap of 300 MB;
+// a picture that claims more would commit gigabytes for one image.
+inline constexpr int64_t IMAGE_MAX_PIXELS = 100000000;
+
+// Largest decode made for a fitted image, after the decoder's reduction: 64
+// megapixels (192 MB); only a hostile or absurd picture still needs more.
+inline constexpr int64_t IMAGE_MAX_FIT_PIXELS = 64000000;
+
+// The size an image is to be made at.
+struct ImageSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size a picture of its real width x height is to be made at, chosen by
+// the caller (a preview box's rule, say).
+using ImageFitRule = ImageSize (*)(int width, int height);
+
 // ---- decoders -----------------------------------------------------------------
 
 // Pixel kinds a decoder's check reports.
@@ -47,6 +65,12 @@ struct ImageDecoder {
     // Gives up a held image without decoding it (when no bitmap could be made
     // for it). May be null for decoders that hold nothing between the calls.
     void (*release)();
+    // Optional: recognises the data as check does, for an image to be made at
+    // the size `fit` gives for the picture's real size (stored in *fitted).
+    // The decoder may hold a reduced image instead, whose width() and height()
+    // still cover that size in both directions.
+    int (*check_fit)(std::FILE* file, const void* memory, std::size_t length, const char* name, ImageFitRule fit,
+                     ImageSize* fitted) = nullptr;
 };
 
 // Empties the registry: no decoders, no open file.
@@ -71,6 +95,15 @@ intptr_t image_catch(intptr_t number, const void* address,
 // Makes image `number` from a file on disk (BMP, icon or a decoder's format).
 intptr_t image_load(intptr_t number, tw::TextArg path, int flags = 0);
 
+// Makes image `number` from a file on disk at the size `fit` gives for the
+// picture's real size, smooth-scaled as image_resize mode 0 scales. A decoder
+// that can (the JPEG decoder) decodes at a reduced scale that still covers
+// that size, so the cost follows the size made, not the size the file claims;
+// a decode that would still exceed IMAGE_MAX_FIT_PIXELS is refused. BMP files
+// and icons are loaded whole and scaled. The handle, or 0 (then the number
+// names no image, as after a failed image_load).
+intptr_t image_load_fit(intptr_t number, tw::TextArg path, ImageFitRule fit, int flags = 0);
+
 int image_width(intptr_t number);   // 0 when the number names no image
 int image_height(intptr_t number);
 int image_depth(intptr_t number);   // bits per pixel as recorded
@@ -90,6 +123,11 @@ void jpeg_decoder_register();
 
 // The JPEG decoder's operations (see ImageDecoder).
 int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char* name);
+// Decodes at the largest of the library's reductions (1/8, 1/4, 1/2) whose
+// output still covers the fitted size in both directions; at full size when
+// none does or the picture already fits.
+int jpeg_check_fit(std::FILE* file, const void* memory, std::size_t length, const char* name, ImageFitRule fit,
+                   ImageSize* fitted);
 int jpeg_decode(unsigned char* pixels, std::size_t stride, int reserved);
 int jpeg_width();
 int jpeg_height();

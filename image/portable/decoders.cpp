@@ -55,7 +55,9 @@ int decoder_find_memory(const void* memory, std::size_t length) {
     return 0;
 }
 
-int decoder_find_file(const char* name) {
+int decoder_find_file(const char* name) { return decoder_find_file_fit(name, nullptr, nullptr); }
+
+int decoder_find_file_fit(const char* name, ImageFitRule fit, ImageSize* fitted) {
     decoder_abandon_current();
     if (!name) return 0;
     g_registry.file = std::fopen(name, "rb");
@@ -63,7 +65,14 @@ int decoder_find_file(const char* name) {
     for (int i = 0; i < g_registry.count; ++i) {
         const ImageDecoder& d = g_registry.decoders[i];
         std::rewind(g_registry.file);
-        if (int kind = d.check(g_registry.file, nullptr, 0, name)) {
+        int kind;
+        if (fit && d.check_fit) {
+            kind = d.check_fit(g_registry.file, nullptr, 0, name, fit, fitted);
+        } else {
+            kind = d.check(g_registry.file, nullptr, 0, name);
+            if (kind && fit && fitted) *fitted = fit(d.width(), d.height());
+        }
+        if (kind) {
             g_registry.current = &d;
             return kind;
         }

@@ -17,6 +17,11 @@ int decoder_find_memory(const void* memory, std::size_t length);
 // decoder's check. When no decoder recognises it, the file is closed again.
 int decoder_find_file(const char* name);
 
+// The same for an image to be made at the size `fit` gives for the picture's
+// real size, which goes into *fitted: a decoder with a check_fit operation may
+// hold a reduced image; the others are asked with their check.
+int decoder_find_file_fit(const char* name, ImageFitRule fit, ImageSize* fitted);
+
 int decoder_current_width();
 int decoder_current_height();
 

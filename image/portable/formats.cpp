@@ -200,4 +200,23 @@ bool icon_choose(const uint8_t* data, std::size_t length, IconImage& out) {
     return true;
 }
 
+bool icon_claims_more_than(const uint8_t* data, std::size_t length, int64_t max_pixels) {
+    if (!icon_signature(data, length)) return false;
+    const unsigned count = u16(data + 4);
+    for (unsigned i = 0; i < count && within(6 + 16ull * i, 16, length); ++i) {
+        const uint8_t* entry = data + 6 + 16 * i;
+        const uint32_t offset = u32(entry + 12);
+        // The PNG signature, then the IHDR chunk: length, "IHDR", width, height.
+        if (!within(offset, 24, length) || std::memcmp(data + offset, kPngSignature, 8) != 0) continue;
+        const uint8_t* ihdr = data + offset + 8;
+        if (std::memcmp(ihdr + 4, "IHDR", 4) != 0) continue;
+        auto be32 = [](const uint8_t* p) {
+            return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+                   (static_cast<uint32_t>(p[2]) << 8) | p[3];
+        };
+        if (static_cast<int64_t>(be32(ihdr + 8)) * static_cast<int64_t>(be32(ihdr + 12)) > max_pixels) return true;
+    }
+    return false;
+}
+
 }  // namespace tw::image

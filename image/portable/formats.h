@@ -57,4 +57,8 @@ bool icon_signature(const uint8_t* data, std::size_t length);
 // lie within the block, or the image is neither a sane DIB nor a PNG stream.
 bool icon_choose(const uint8_t* data, std::size_t length, IconImage& out);
 
+// True when an image of the icon file is a PNG stream whose own header claims
+// more than `max_pixels` pixels (the directory entry says at most 256 x 256).
+bool icon_claims_more_than(const uint8_t* data, std::size_t length, int64_t max_pixels);
+
 }  // namespace tw::image

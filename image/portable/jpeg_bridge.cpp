@@ -134,7 +134,7 @@ void write_row(const JSAMPLE* s, unsigned char* t, int width) {
     }
 }
 
-int open_image();
+int open_image(ImageFitRule fit, ImageSize* fitted);
 
 }  // namespace
 
@@ -158,21 +158,24 @@ void jpeg_memory_source(j_decompress_ptr cinfo, const unsigned char* data, std::
     src->pub.bytes_in_buffer = 0;
 }
 
-int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char*) {
-    if (g_jpeg.open) close_image();  // a check without its decode: give that image up
+namespace {
 
+// Notes the data of a check in g_jpeg: a file is read whole into the input
+// buffer, a memory block is taken in place. False when it is no JPEG data.
+bool take_input(std::FILE* file, const void* memory, std::size_t length) {
+    if (g_jpeg.open) close_image();  // a check without its decode: give that image up
     const unsigned char* data;
     std::size_t size;
     if (file) {
-        if (std::fseek(file, 0, SEEK_END) != 0) return 0;
+        if (std::fseek(file, 0, SEEK_END) != 0) return false;
         long end = std::ftell(file);
-        if (end < 2 || std::fseek(file, 0, SEEK_SET) != 0) return 0;
+        if (end < 2 || std::fseek(file, 0, SEEK_SET) != 0) return false;
         size = static_cast<std::size_t>(end);
         g_jpeg.input = static_cast<unsigned char*>(std::malloc(size));
-        if (!g_jpeg.input) return 0;
+        if (!g_jpeg.input) return false;
         if (std::fread(g_jpeg.input, 1, 2, file) != 2 || g_jpeg.input[0] != 0xFF || g_jpeg.input[1] != 0xD8) {
             free_input();
-            return 0;
+            return false;
         }
         // A file that shrank meanwhile is taken as far as it goes.
         size = 2 + std::fread(g_jpeg.input + 2, 1, size - 2, file);
@@ -180,17 +183,47 @@ int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const ch
     } else {
         data = static_cast<const unsigned char*>(memory);
         size = length;
-        if (!data || size < 2 || data[0] != 0xFF || data[1] != 0xD8) return 0;
+        if (!data || size < 2 || data[0] != 0xFF || data[1] != 0xD8) return false;
     }
     g_jpeg.data = data;
     g_jpeg.size = size;
-    return open_image();
+    return true;
+}
+
+}  // namespace
+
+int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char*) {
+    if (!take_input(file, memory, length)) return 0;
+    return open_image(nullptr, nullptr);
+}
+
+int jpeg_check_fit(std::FILE* file, const void* memory, std::size_t length, const char*, ImageFitRule fit,
+                   ImageSize* fitted) {
+    if (!take_input(file, memory, length)) return 0;
+    return open_image(fit, fitted);
 }
 
 namespace {
 
-// Reads the header of the data noted in g_jpeg and starts the decompressor.
-int open_image() {
+// Chooses the largest of the library's reductions whose output, rounded as
+// the library rounds it, still covers `want` in both directions; none (full
+// size) when no reduction does.
+void choose_scale(jpeg_decompress_struct* cinfo, ImageSize want) {
+    for (unsigned denom : {8u, 4u, 2u}) {
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = denom;
+        jpeg_calc_output_dimensions(cinfo);
+        if (cinfo->output_width >= static_cast<JDIMENSION>(want.width) &&
+            cinfo->output_height >= static_cast<JDIMENSION>(want.height))
+            return;
+    }
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = 1;
+}
+
+// Reads the header of the data noted in g_jpeg and starts the decompressor;
+// with a fit rule at the reduction that the fitted size allows.
+int open_image(ImageFitRule fit, ImageSize* fitted) {
     jpeg_decompress_struct* cinfo = &g_jpeg.cinfo;
     cinfo->err = jpeg_std_error(&g_jpeg.error.pub);
     g_jpeg.error.pub.error_exit = bridge_error_exit;
@@ -231,6 +264,13 @@ int open_image() {
     }
 #endif
     cinfo->dct_method = JDCT_ISLOW;
+    if (fit) {
+        // The fitted size comes from the picture's real size; the decoding
+        // only has to cover it.
+        const ImageSize want = fit(static_cast<int>(cinfo->image_width), static_cast<int>(cinfo->image_height));
+        if (fitted) *fitted = want;
+        if (want.width >= 1 && want.height >= 1) choose_scale(cinfo, want);
+    }
     jpeg_calc_output_dimensions(cinfo);
 
     const int samples = g_jpeg.cmyk ? 4 : 3;
@@ -296,7 +336,7 @@ void jpeg_release() {
 // Registers once: a registry that already holds the decoder keeps its one entry.
 void jpeg_decoder_register() {
     if (tw::image::decoder_registered(jpeg_check)) return;
-    ImageDecoder record{jpeg_check, jpeg_decode, jpeg_width, jpeg_height, jpeg_release};
+    ImageDecoder record{jpeg_check, jpeg_decode, jpeg_width, jpeg_height, jpeg_release, jpeg_check_fit};
     decoder_register(record);
 }
 

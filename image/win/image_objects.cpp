@@ -4,6 +4,7 @@
 #include "runtime/win32.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "image/image.h"
@@ -37,6 +38,8 @@ tw::ObjectTable<ImageRecord>& table() {
 }
 
 bool is_bitmap(HANDLE h) { return GetObjectType(h) == OBJ_BITMAP; }
+
+bool too_many_pixels(int64_t width, int64_t height, int64_t limit) { return width * height > limit; }
 
 // An empty bitmap: a DIB section of the given bit count (bottom-up rows for a
 // positive height), or with the DDB flag one in the display's format.
@@ -121,6 +124,8 @@ intptr_t store(ImageRecord* rec, HANDLE h, int flags) {
 HANDLE catch_bmp(const uint8_t* data, std::size_t length, int flags) {
     tw::image::BmpFile bmp;
     if (!tw::image::bmp_parse(data, length, IMAGE_MAX_SIDE, bmp)) return nullptr;
+    if (too_many_pixels(bmp.width, bmp.height < 0 ? -int64_t(bmp.height) : bmp.height, IMAGE_MAX_PIXELS))
+        return nullptr;
     HBITMAP bitmap = bitmap_create(bmp.width, bmp.height, flags, 32);
     if (!bitmap) return nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
@@ -139,6 +144,7 @@ HANDLE catch_bmp(const uint8_t* data, std::size_t length, int flags) {
 HANDLE catch_icon(const uint8_t* data, std::size_t length) {
     tw::image::IconImage img;
     if (!tw::image::icon_choose(data, length, img)) return nullptr;
+    if (tw::image::icon_claims_more_than(data, length, IMAGE_MAX_PIXELS)) return nullptr;
     // The platform wants the image's bytes in a block of their own.
     std::vector<BYTE> bytes(data + img.offset, data + img.offset + img.size);
     const DWORD size = static_cast<DWORD>(bytes.size());
@@ -149,12 +155,13 @@ HANDLE catch_icon(const uint8_t* data, std::size_t length) {
 }
 
 // The decoder path: the current decoder (already found) writes its image into
-// a new top-down bitmap of 24 or 32 bits.
-HANDLE decode_current(int kind, int flags) {
+// a new top-down bitmap of 24 or 32 bits, of at most `max_pixels` pixels.
+HANDLE decode_current(int kind, int flags, int64_t max_pixels) {
     using namespace tw::image;
     const int width = decoder_current_width();
     const int height = decoder_current_height();
-    if (width < 1 || height < 1 || width > IMAGE_MAX_SIDE || height > IMAGE_MAX_SIDE) {
+    if (width < 1 || height < 1 || width > IMAGE_MAX_SIDE || height > IMAGE_MAX_SIDE ||
+        too_many_pixels(width, height, max_pixels)) {
         decoder_abandon_current();
         return nullptr;
     }
@@ -230,26 +237,70 @@ intptr_t image_catch(intptr_t number, const void* address, std::size_t length, i
     } else if (tw::image::icon_signature(data, length)) {
         h = catch_icon(data, length);
     } else if (int kind = tw::image::decoder_find_memory(data, length)) {
-        h = decode_current(kind, flags);
+        h = decode_current(kind, flags, IMAGE_MAX_PIXELS);
     }
     return store(rec, h, flags);
 }
 
-intptr_t image_load(intptr_t number, tw::TextArg path, int flags) {
+namespace {
+
+// The size a BMP file's header claims, or false when the bytes are too few.
+bool bmp_header_size(const unsigned char* head, DWORD got, int64_t& width, int64_t& height) {
+    if (got < 26) return false;
+    const uint32_t header_size = head[14] | (head[15] << 8) | (head[16] << 16) | (uint32_t(head[17]) << 24);
+    if (header_size == 12) {
+        width = head[18] | (head[19] << 8);
+        height = head[20] | (head[21] << 8);
+        return true;
+    }
+    int32_t w = 0, h = 0;
+    std::memcpy(&w, head + 18, 4);
+    std::memcpy(&h, head + 22, 4);
+    width = w;
+    height = h < 0 ? -int64_t(h) : h;
+    return true;
+}
+
+// An icon file whose PNG image claims more than an image may hold, or one
+// larger than any icon file is (the platform would make whatever it claims).
+bool icon_file_too_large(const std::string& name) {
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    const DWORD size = GetFileSize(file, nullptr);
+    std::vector<uint8_t> bytes;
+    DWORD got = 0;
+    bool ok = size != INVALID_FILE_SIZE && size <= IMAGE_UNKNOWN_LENGTH;
+    if (ok) {
+        bytes.resize(size);
+        ok = ReadFile(file, bytes.data(), size, &got, nullptr) && got == size;
+    }
+    CloseHandle(file);
+    return !ok || tw::image::icon_claims_more_than(bytes.data(), bytes.size(), IMAGE_MAX_PIXELS);
+}
+
+// The shared path of image_load and image_load_fit: the file's first bytes
+// decide between the platform's BMP and icon loading and the decoders. With a
+// fit rule a decoder may hold a reduced image; *fitted receives the size the
+// image is to be made at.
+intptr_t load_file(intptr_t number, tw::TextArg path, int flags, ImageFitRule fit, ImageSize* fitted) {
     ImageRecord* rec = table().prepare(number);
     if (!rec) return 0;
     flags &= IMAGE_FLAG_DDB;
     const std::string name = path.str();
     HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return store(rec, nullptr, flags);
-    unsigned char head[2] = {0, 0};
+    unsigned char head[26] = {};
     DWORD got = 0;
-    BOOL read = ReadFile(file, head, 2, &got, nullptr);
+    BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
     CloseHandle(file);
     if (!read || got < 2) return store(rec, nullptr, flags);
 
     HANDLE h = nullptr;
     if (head[0] == 'B' && head[1] == 'M') {
+        // The platform would make whatever the header claims.
+        int64_t width = 0, height = 0;
+        if (!bmp_header_size(head, got, width, height) || too_many_pixels(width, height, IMAGE_MAX_PIXELS))
+            return store(rec, nullptr, flags);
         const UINT load = (flags & IMAGE_FLAG_DDB) ? LR_LOADFROMFILE : LR_LOADFROMFILE | LR_CREATEDIBSECTION;
         h = LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, load);
         BITMAP bm = {};
@@ -258,12 +309,31 @@ intptr_t image_load(intptr_t number, tw::TextArg path, int flags) {
             DeleteObject(h);
             h = LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
         }
+    } else if (tw::image::icon_signature(head, got) && icon_file_too_large(name)) {
+        return store(rec, nullptr, flags);
     } else if ((h = LoadImageA(nullptr, name.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)) != nullptr) {
         // an icon at its own size
-    } else if (int kind = tw::image::decoder_find_file(name.c_str())) {
-        h = decode_current(kind, flags);
+    } else if (int kind = tw::image::decoder_find_file_fit(name.c_str(), fit, fitted)) {
+        h = decode_current(kind, flags, fit ? IMAGE_MAX_FIT_PIXELS : IMAGE_MAX_PIXELS);
     }
     return store(rec, h, flags);
+}
+
+}  // namespace
+
+intptr_t image_load(intptr_t number, tw::TextArg path, int flags) {
+    return load_file(number, path, flags, nullptr, nullptr);
+}
+
+intptr_t image_load_fit(intptr_t number, tw::TextArg path, ImageFitRule fit, int flags) {
+    if (!fit) return image_load(number, path, flags);
+    ImageSize fitted{-1, -1};
+    if (!load_file(number, path, flags, fit, &fitted)) return 0;
+    // BMP files and icons come at their own size: their fitted size follows.
+    if (fitted.width < 0) fitted = fit(image_width(number), image_height(number));
+    if (fitted.width != image_width(number) || fitted.height != image_height(number))
+        image_resize(number, fitted.width, fitted.height, 0);
+    return image_handle(number);
 }
 
 int image_width(intptr_t number) {

@@ -171,4 +171,18 @@ TEST(IconDirectory, PngImageTakesItsSizeFromTheEntry) {
     EXPECT_EQ(img.width, 256);
     EXPECT_EQ(img.height, 256);
     EXPECT_EQ(img.size, 16u);
+    EXPECT_FALSE(icon_claims_more_than(f.data(), f.size(), 100000000));
+}
+
+TEST(IconDirectory, PngImageClaimingMoreThanTheLimitIsNoticed) {
+    // The PNG's own header (IHDR) claims 20000 x 20000; its entry says 256 x 256.
+    Bytes f = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0, 24, 0, 0, 0, 22, 0, 0, 0,
+               0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+               0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20};
+    EXPECT_TRUE(icon_claims_more_than(f.data(), f.size(), 100000000));
+    EXPECT_FALSE(icon_claims_more_than(f.data(), f.size(), 400000000));
+    // Cut before the sizes, or an entry pointing outside: nothing to notice.
+    EXPECT_FALSE(icon_claims_more_than(f.data(), f.size() - 1, 100000000));
+    f[18] = 0xF0;
+    EXPECT_FALSE(icon_claims_more_than(f.data(), f.size(), 100000000));
 }

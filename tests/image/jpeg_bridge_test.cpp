@@ -9,57 +9,16 @@
 
 #include "image/image.h"
 #include "image/portable/jpeg_bridge.h"
+#include "tests/image/decoded.h"
 #include "tests/image/samples.h"
 
 using samples::Bytes;
 using samples::Rgb;
 
-namespace {
-
-struct Decoded {
-    int width = 0, height = 0;
-    std::size_t stride = 0;
-    Bytes pixels;
-    const uint8_t* at(int x, int y) const { return &pixels[static_cast<std::size_t>(y) * stride + 3 * x]; }
-};
-
-// Checks and decodes a block into rows prefilled with `fill`.
-::testing::AssertionResult decode(const Bytes& jpeg, Decoded& out, uint8_t fill = 0xAA) {
-    if (jpeg_check(nullptr, jpeg.data(), jpeg.size(), nullptr) != IMAGE_PIXELS_BGR)
-        return ::testing::AssertionFailure() << "check refused the data";
-    out.width = jpeg_width();
-    out.height = jpeg_height();
-    out.stride = static_cast<std::size_t>(out.width) * 3 + static_cast<std::size_t>(out.width % 4);
-    out.pixels.assign(out.stride * static_cast<std::size_t>(out.height), fill);
-    if (jpeg_decode(out.pixels.data(), out.stride, 0) != 1) return ::testing::AssertionFailure() << "decode failed";
-    if (tw::image::jpeg_holding()) return ::testing::AssertionFailure() << "decoder still holds the image";
-    return ::testing::AssertionSuccess();
-}
-
-// Every pixel at least `margin` away from a block edge has the block's colour.
-void expect_quadrants(const Decoded& d, int tolerance, int margin = 8) {
-    int bad = 0;
-    for (int y = 0; y < d.height; ++y)
-        for (int x = 0; x < d.width; ++x) {
-            if (std::abs(x - d.width / 2) < margin || std::abs(y - d.height / 2) < margin) continue;
-            const Rgb want = samples::quadrant_colour(x, y, d.width, d.height);
-            const uint8_t* p = d.at(x, y);
-            if (std::abs(p[2] - want.r) > tolerance || std::abs(p[1] - want.g) > tolerance ||
-                std::abs(p[0] - want.b) > tolerance) {
-                if (++bad <= 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << " is B,G,R " << int(p[0]) << "," << int(p[1])
-                                  << "," << int(p[2]) << ", want " << int(want.b) << "," << int(want.g) << ","
-                                  << int(want.r);
-            }
-        }
-    EXPECT_EQ(bad, 0);
-}
-
-Bytes quadrants(int w, int h, const samples::JpegOptions& o = {}) {
-    return samples::make_jpeg(w, h, [w, h](int x, int y) { return samples::quadrant_colour(x, y, w, h); }, o);
-}
-
-}  // namespace
+using samples::Decoded;
+using samples::decode;
+using samples::expect_quadrants;
+using samples::quadrants;
 
 TEST(JpegBridge, FlatColourBlocksDecodeToTheirColoursTopDownAsBgr) {
     Decoded d;

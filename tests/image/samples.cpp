@@ -103,6 +103,17 @@ std::size_t find_sof(const Bytes& j) {
     return 0;
 }
 
+Bytes claiming(Bytes j, int width, int height, int precision) {
+    const std::size_t sof = find_sof(j);
+    if (!sof) throw std::runtime_error("no frame header");
+    j[sof + 2] = static_cast<uint8_t>(precision);
+    j[sof + 3] = static_cast<uint8_t>(height >> 8);
+    j[sof + 4] = static_cast<uint8_t>(height);
+    j[sof + 5] = static_cast<uint8_t>(width >> 8);
+    j[sof + 6] = static_cast<uint8_t>(width);
+    return j;
+}
+
 Bytes make_bmp4(int width, int height, const std::vector<Rgb>& palette,
                 const std::function<int(int, int)>& index, bool top_down) {
     const uint32_t row = stride(width, 4);

@@ -36,6 +36,10 @@ Rgb quadrant_colour(int x, int y, int width, int height);
 // Offset of the SOF marker's length field (FF C0/C1/C2 ...), or 0.
 std::size_t find_sof(const Bytes& jpeg);
 
+// The JPEG with its frame header claiming width x height (and, when given, a
+// sample precision other than 8); the coded data stays that of the original.
+Bytes claiming(Bytes jpeg, int width, int height, int precision = 8);
+
 // A 4-bit BMP of width x height with 16 colours; the pixel at (x, y), row 0 at
 // the top, has colour index index(x, y). Bottom-up rows unless top_down.
 Bytes make_bmp4(int width, int height, const std::vector<Rgb>& palette,
