@@ -7,6 +7,17 @@
 
 using namespace tintwerk;
 
+namespace {
+
+// The preview box's rule, applied by the image library to the picture's real
+// size before it decodes.
+ImageSize preview_fit(int width, int height) {
+    const PreviewSize size = preview_size(width, height);
+    return {size.width, size.height};
+}
+
+}  // namespace
+
 void show_preview() {
     AppState& s = app();
     s.selected_palette = control_get_text(CTL_PALETTE_LIST);
@@ -17,8 +28,8 @@ void show_preview() {
         return;
     }
     file_close(APP_FILE);
-    image_load(PREVIEW_IMAGE, s.preview_path);
-    const PreviewSize size = preview_size(image_width(PREVIEW_IMAGE), image_height(PREVIEW_IMAGE));
-    if (size.scale) image_resize(PREVIEW_IMAGE, size.width, size.height, 0);
+    // A picture larger than the box is made at the box's size straight away:
+    // what it costs follows the box, not the size the file claims.
+    image_load_fit(PREVIEW_IMAGE, s.preview_path, preview_fit);
     control_set_state(CTL_PREVIEW, image_handle(PREVIEW_IMAGE));
 }

@@ -3,9 +3,15 @@
 // follows the window height, and which geometry is saved.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
+#include <string>
+
 #include "app/app.h"
 #include "image/image.h"
 #include "runtime/win32.h"
+#include "tests/files/temp_folder.h"
+#include "tests/image/samples.h"
 #include "ui/ui.h"
 
 using namespace tintwerk;
@@ -145,4 +151,59 @@ TEST_F(MainWindow, UnsetFavouriteButtonDoesNothing) {
     EXPECT_LT(GetTickCount() - t0, 400u) << "not even the launch pause";
     EXPECT_EQ(s.selected_palette, "x.pal");
     EXPECT_EQ(control_get_text(CTL_STATUS), CREDIT_LINE);
+}
+
+TEST_F(MainWindow, PreviewIsMadeAtTheBoxSizeWhateverThePictureClaims) {
+    tw_test::TempFolder folder;
+    AppState& s = app();
+    s.palette_folder = folder.path();
+    auto picture = [](int w, int h) {
+        return samples::make_jpeg(w, h, [w, h](int x, int y) { return samples::quadrant_colour(x, y, w, h); });
+    };
+    struct Case {
+        const char* palette;
+        int w, h;          // the picture (0: none)
+        int shown_w, shown_h;  // the image shown (0: an empty box)
+    } cases[] = {
+        {"a640.pal", 640, 480, 300, 225},    {"b1024.pal", 1024, 600, 300, 175}, {"c301.pal", 301, 226, 299, 225},
+        {"d600.pal", 600, 900, 150, 225},    {"e200.pal", 200, 100, 200, 100},   {"f300.pal", 300, 225, 300, 225},
+        {"g4000.pal", 4000, 3000, 300, 225}, {"h30000.pal", 16, 16, 225, 225},   {"i_broken.pal", 1, 1, 0, 0},
+        {"j_none.pal", 0, 0, 300, 225},
+    };
+    for (const Case& c : cases) {
+        const std::string base = std::string(c.palette).substr(0, std::strlen(c.palette) - 4);
+        tw_test::write_bytes(folder / c.palette, "palette");
+        control_add_item(CTL_PALETTE_LIST, -1, c.palette);
+        if (c.w == 0) continue;
+        samples::Bytes jpeg = picture(c.w, c.h);
+        if (std::string(c.palette) == "h30000.pal") jpeg = samples::claiming(jpeg, 30000, 30000);
+        if (std::string(c.palette) == "i_broken.pal") jpeg = {0xFF, 0xD8, 0x00, 0x01};
+        tw_test::write_bytes(folder / (base + ".jpg"), std::string(jpeg.begin(), jpeg.end()));
+    }
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.palette);
+        control_set_state(CTL_PALETTE_LIST, i);
+        const DWORD t0 = GetTickCount();
+        show_preview();
+        EXPECT_LT(GetTickCount() - t0, 5000u);
+        EXPECT_EQ(s.selected_palette, c.palette);
+        EXPECT_EQ(control_get_text(CTL_STATUS), c.palette);
+        const RECT box = control_rect(CTL_PREVIEW);
+        EXPECT_EQ(box.left, 350);
+        EXPECT_EQ(box.top, 10);
+        if (c.w == 0) {
+            EXPECT_EQ(control_get_state(CTL_PREVIEW), image_handle(DEFAULT_PREVIEW_IMAGE));
+        } else if (c.shown_w == 0) {
+            EXPECT_EQ(image_handle(PREVIEW_IMAGE), 0);
+            EXPECT_EQ(control_get_state(CTL_PREVIEW), 0);
+        } else {
+            EXPECT_EQ(control_get_state(CTL_PREVIEW), image_handle(PREVIEW_IMAGE));
+            EXPECT_EQ(image_width(PREVIEW_IMAGE), c.shown_w);
+            EXPECT_EQ(image_height(PREVIEW_IMAGE), c.shown_h);
+            EXPECT_EQ(box.right - box.left, c.shown_w);
+            EXPECT_EQ(box.bottom - box.top, c.shown_h);
+        }
+    }
+    control_clear_items(CTL_PALETTE_LIST);
 }

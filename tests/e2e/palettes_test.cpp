@@ -88,13 +88,22 @@ TEST(Preview, OddFolderEntriesEndWithAMessageNeverACrash) {
     std::string good = read_file(fx.pals + "autumn.jpg");
     write_file(fx.pals + "trunc.jpg", good.substr(0, good.size() / 3));
   }
+  // A few hundred bytes whose frame header claims 30000 x 30000 pixels.
+  fx.add_palette("huge.pal", 16, 16);
+  {
+    std::string tiny = read_file(fx.pals + "huge.jpg");
+    size_t sof = tiny.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    tiny.replace(sof + 5, 4, "\x75\x30\x75\x30");
+    write_file(fx.pals + "huge.jpg", tiny);
+  }
   fx.write_prefs();
 
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  EXPECT_EQ(app.items(), (std::vector<std::string>{"autumn.pal", "broken.pal", "f\xE4hre.pal", "old.pal",
-                                                   "trunc.pal"}));
+  EXPECT_EQ(app.items(), (std::vector<std::string>{"autumn.pal", "broken.pal", "f\xE4hre.pal", "huge.pal",
+                                                   "old.pal", "trunc.pal"}));
   HANDLE builtin = app.image(1);
 
   app.select("broken.pal");
@@ -103,6 +112,14 @@ TEST(Preview, OddFolderEntriesEndWithAMessageNeverACrash) {
   app.select("trunc.pal");  // a cut-off file: shown as far as it goes, or not at all
   EXPECT_TRUE(app.running());
   EXPECT_EQ(app.text(2), "trunc.pal");
+
+  const DWORD asked = GetTickCount();
+  app.select("huge.pal");  // decoded at an eighth of what it claims, then fitted into the box
+  EXPECT_LT(GetTickCount() - asked, 5000u) << "a tiny picture claiming 30000 x 30000 kept the program busy";
+  EXPECT_EQ(app.text(2), "huge.pal");
+  EXPECT_NE(app.image(1), nullptr);
+  EXPECT_EQ(app.size(1).cx, 225);
+  EXPECT_EQ(app.size(1).cy, 225);
 
   app.select("old.pal");  // a sub-folder: listed, no picture, cannot be activated
   EXPECT_EQ(app.image(1), builtin);
