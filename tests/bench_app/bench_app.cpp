@@ -1,36 +1,29 @@
-// Benchmark of tintwerk.exe as a user meets it, each figure a ratio measured
-// in this one run (median of several rounds):
-//  1. start-up until list control 0 holds 5,000 palettes, against a minimal
-//     program that scans the same folder, sorts the names and fills a list box
-//     (goal: at most 1.5);
-//  2. showing the preview of a 4000 by 3000 JPEG (from the list selection until
-//     the image control shows it), against djpeg.exe of the same libjpeg-turbo
-//     decoding that file (goal: at most 1.3).
+// Benchmark of tintwerk.exe as a user meets it. Every figure is a ratio taken
+// in this one run as pairs (ours, theirs, ours, theirs ...), reported as the
+// median with its min and max:
+//  - start-up until list control 0 holds 5,000 palettes, against a minimal
+//    program that scans the same folder, sorts the names and fills a list box;
+//  - show_preview (from the list selection until the image control shows the
+//    picture) of a 4000 x 3000 JPEG against djpeg of the same libjpeg-turbo
+//    build decoding the whole file (-bmp, which like a bitmap holds the whole
+//    picture), and against djpeg -scale 1/8 (the least
+//    work any decoder can do for such a preview); the same against djpeg
+//    -scale 1/8 for a 96-megapixel JPEG and for a tiny file claiming
+//    30000 x 30000. djpeg is a whole process: its start-up (djpeg -version,
+//    measured in this run) is taken off its times.
+//   bench_app [pairs]     (default 15)
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "demo/art/art.h"
+#include "tests/bench_common/bench.h"
 #include "tests/e2e/driver.h"
 
 using namespace e2e;
 
 namespace {
-
-constexpr int kRounds = 5;
-
-double now_ms() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 std::string win_path(std::string p) {
   std::replace(p.begin(), p.end(), '/', '\\');
@@ -43,11 +36,11 @@ double time_until_listed(const std::string& exe, const std::string& args, const 
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  double t0 = now_ms();
+  double t0 = bench::now_ms();
   if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, work.c_str(), &si, &pi)) return -1;
   double t = -1;
   HWND list = nullptr;
-  while (now_ms() - t0 < 150000) {
+  while (bench::now_ms() - t0 < 150000) {
     if (!list) {
       for (HWND w : top_windows(pi.dwProcessId)) {
         char title[64] = {};
@@ -58,7 +51,7 @@ double time_until_listed(const std::string& exe, const std::string& args, const 
     if (list) {
       DWORD_PTR n = 0;
       if (SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 1000, &n) && static_cast<LRESULT>(n) >= count) {
-        t = now_ms() - t0;
+        t = bench::now_ms() - t0;
         break;
       }
     }
@@ -71,84 +64,123 @@ double time_until_listed(const std::string& exe, const std::string& args, const 
   return t;
 }
 
-double time_process(const std::string& exe, const std::string& args) {
-  std::string cmd = "\"" + exe + "\" " + args;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  double t0 = now_ms();
-  if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  WaitForSingleObject(pi.hProcess, 60000);
-  double t = now_ms() - t0;
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return t;
+// The time from selecting `palette` until the preview box shows a picture
+// other than `before` (the box is first reset with a palette without one).
+double time_preview(App& app, const std::string& palette, const std::string& reset, HANDLE builtin) {
+  app.select(reset);
+  if (app.image(1) != builtin) return -1;
+  std::vector<std::string> items = app.items();
+  const int index = static_cast<int>(std::find(items.begin(), items.end(), palette) - items.begin());
+  HWND list = app.control(0);
+  SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  const double t0 = bench::now_ms();
+  PostMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  while (bench::now_ms() - t0 < 60000) {
+    HANDLE shown = app.image(1);
+    if (shown && shown != builtin) return bench::now_ms() - t0;
+    Sleep(1);
+  }
+  return -1;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const int pairs = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 15;
+  std::vector<bench::Figure> figures;
+  const std::string djpeg = bench::quoted(win_path(TW_DJPEG_PATH));
+
+  // djpeg's own start-up, in this run.
+  std::vector<double> startup;
+  for (int i = 0; i < pairs; ++i) startup.push_back(bench::run(djpeg + " -version").ms);
+  const double djpeg_startup = bench::median(startup);
+  std::printf("bench_app: djpeg start-up (djpeg -version) %.1f ms, median of %d\n", djpeg_startup, pairs);
+
+  // Previews.
+  Fixture big("bench_preview");
+  big.install_game();
+  big.add_palette("none.pal");
+  const struct Picture {
+    const char* palette;
+    const char* file;
+    int w, h;
+    bool claim;
+  } pictures[] = {{"p4000.pal", "p4000.jpg", 4000, 3000, false},
+                  {"p12000.pal", "p12000.jpg", 12000, 8000, false},
+                  {"hostile.pal", "hostile.jpg", 30000, 30000, true}};
+  for (const Picture& p : pictures) {
+    big.add_palette(p.palette);
+    const std::string path = big.pals + p.file;
+    const bool made = p.claim ? bench::write_claiming_jpeg(path, p.w, p.h) : bench::write_photo_jpeg(path, p.w, p.h);
+    if (!made) {
+      std::printf("bench_app: cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
+  big.write_prefs();
+  App app(big.work);
+  if (!app.main()) {
+    std::printf("bench_app: Tintwerk did not start\n");
+    return 1;
+  }
+  app.settle();
+  const HANDLE builtin = app.image(1);
+  for (const Picture& p : pictures) {
+    const std::string file = bench::quoted(big.pals + p.file);
+    const bool vs_whole = p.w == 4000;
+    time_preview(app, p.palette, "none.pal", builtin);  // the file cache and the code, once
+    std::vector<double> ours, whole, eighth, r_whole, r_eighth;
+    for (int i = 0; i < pairs; ++i) {
+      const double t = time_preview(app, p.palette, "none.pal", builtin);
+      if (t < 0) {
+        std::printf("bench_app: the preview of %s never showed\n", p.file);
+        return 1;
+      }
+      ours.push_back(t);
+      if (vs_whole) {
+        whole.push_back(bench::run(djpeg + " -bmp -outfile NUL " + file).ms - djpeg_startup);
+        r_whole.push_back(t / whole.back());
+        const double t2 = time_preview(app, p.palette, "none.pal", builtin);
+        ours.push_back(t2);
+        eighth.push_back(bench::run(djpeg + " -scale 1/8 -outfile NUL " + file).ms - djpeg_startup);
+        r_eighth.push_back(t2 / eighth.back());
+      } else {
+        eighth.push_back(bench::run(djpeg + " -scale 1/8 -outfile NUL " + file).ms - djpeg_startup);
+        r_eighth.push_back(t / eighth.back());
+      }
+    }
+    std::printf("bench_app: preview of %s (%dx%d): show_preview %.1f ms", p.file, p.w, p.h, bench::median(ours));
+    if (vs_whole) std::printf(", djpeg whole %.1f ms", bench::median(whole));
+    std::printf(", djpeg -scale 1/8 %.1f ms (start-up off, medians)\n", bench::median(eighth));
+    const std::string size = p.claim ? "hostile_30000" : "preview_" + std::to_string(p.w) + "x" + std::to_string(p.h);
+    if (vs_whole) figures.push_back(bench::ratio_figure((size + "_vs_djpeg").c_str(), r_whole, "<=", 0.4));
+    figures.push_back(bench::ratio_figure((size + "_vs_djpeg_eighth").c_str(), r_eighth, "<=", 1.5));
+  }
+  app.close_window();
+  app.wait_exit();
+
+  // Start-up with 5,000 palettes.
   Fixture fx("bench_app");
   fx.install_game();
   std::string pals = many_palettes("p5000");
   write_file(fx.prefs(), "paletten = " + pals + "\r\nVelo.exe = " + fx.game + "Pistova.exe\r\nVelo.ini = " + fx.ini() +
                              "\r\n");
-
-  // 1. Start-up with 5,000 palettes.
-  std::vector<double> app_t, min_t;
-  std::string minimal = win_path(TW_BENCH_MINIMAL);
-  for (int r = 0; r < 3; ++r) {
+  const std::string minimal = win_path(TW_BENCH_MINIMAL);
+  time_until_listed(tintwerk_exe(), "", fx.work, 5000);  // once, for the caches
+  std::vector<double> app_t, min_t, r_start;
+  for (int i = 0; i < pairs; ++i) {
     app_t.push_back(time_until_listed(tintwerk_exe(), "", fx.work, 5000));
     min_t.push_back(time_until_listed(minimal, "\"" + pals + "\"", fx.work, 5000));
-  }
-  double a = median(app_t), m = median(min_t);
-  std::printf("start-up, 5000 palettes listed: tintwerk %.1f ms, minimal lister %.1f ms, ratio %.2f (goal <= 1.5)\n",
-              a, m, m > 0 ? a / m : 0.0);
-
-  // 2. Preview of a 4000 x 3000 JPEG.
-  Fixture big("bench_preview");
-  big.install_game();
-  big.add_palette("huge.pal");
-  big.add_palette("small.pal");
-  {
-    std::vector<uint8_t> idx = art::draw_track(4000, 3000);
-    art::write_jpeg(big.pals + "huge.jpg", art::to_rgb(idx, art::themes()[0].palette), 4000, 3000, 90);
-  }
-  big.write_prefs();
-  std::vector<double> show_t, djpeg_t;
-  {
-    App app(big.work);
-    if (!app.main()) {
-      std::printf("preview: Tintwerk did not start\n");
+    if (app_t.back() < 0 || min_t.back() < 0) {
+      std::printf("bench_app: a start-up never listed the 5,000 palettes\n");
       return 1;
     }
-    app.settle();
-    HANDLE builtin = app.image(1);
-    for (int r = 0; r < kRounds; ++r) {
-      app.select("small.pal");  // no picture: the built-in one
-      HWND list = app.control(0);
-      SendMessageA(list, LB_SETCURSEL, 0, 0);
-      double t0 = now_ms();
-      PostMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-      double t = -1;
-      while (now_ms() - t0 < 30000) {
-        HANDLE shown = app.image(1);
-        if (shown && shown != builtin) {
-          t = now_ms() - t0;
-          break;
-        }
-        Sleep(1);
-      }
-      show_t.push_back(t);
-    }
-    app.close_window();
-    app.wait_exit();
+    r_start.push_back(app_t.back() / min_t.back());
   }
-  std::string djpeg = win_path(TW_DJPEG_PATH);
-  for (int r = 0; r < kRounds; ++r)
-    djpeg_t.push_back(time_process(djpeg, "-bmp -outfile NUL \"" + big.pals + "huge.jpg\""));
-  double s = median(show_t), d = median(djpeg_t);
-  std::printf("preview of a 4000x3000 JPEG: tintwerk %.1f ms, djpeg %.1f ms, ratio %.2f (goal <= 1.3)\n", s, d,
-              d > 0 ? s / d : 0.0);
+  std::printf("bench_app: start-up until 5,000 palettes are listed: tintwerk %.1f ms, minimal lister %.1f ms (medians)\n",
+              bench::median(app_t), bench::median(min_t));
+  figures.push_back(bench::ratio_figure("startup_5000_vs_minimal", r_start, "<=", 1.5));
+
+  bench::print_figures(figures);
   return 0;
 }
