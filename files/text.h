@@ -14,7 +14,8 @@ void text_init();
 
 // Reads a number: spaces and tabs skipped, an optional sign, then "$" and hex
 // digits, "%" and binary digits, or decimal digits, up to the first other
-// character. No digits give 0. Accumulates in 64 bits and wraps on overflow.
+// character. No digits give 0. Beyond the 64-bit range the value stops at the
+// limit of its sign (INT64_MAX, INT64_MIN).
 std::int64_t text_to_int(tw::TextArg text);
 
 // The decimal form of a value, "-" in front of negative values.

@@ -1,4 +1,5 @@
 // Text helpers. Everything works on bytes; nothing here depends on a locale.
+#include <cstdint>
 #include "files/text.h"
 
 #include <cmath>
@@ -23,7 +24,10 @@ std::int64_t text_to_int(tw::TextArg text) {
         base = 2;
         ++i;
     }
-    // Unsigned arithmetic wraps without undefined behaviour.
+    // The magnitude stops at the limit of its sign: 2^63 - 1, or 2^63 for a
+    // negative number, so no run of digits can turn into a small or negative
+    // value (twenty digits typed into a field must not pass a limit test).
+    const std::uint64_t limit = negative ? std::uint64_t(1) << 63 : (std::uint64_t(1) << 63) - 1;
     std::uint64_t value = 0;
     for (; i < s.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(s[i]);
@@ -33,9 +37,9 @@ std::int64_t text_to_int(tw::TextArg text) {
         else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
         else break;
         if (digit >= base) break;
-        value = value * base + digit;
+        value = value > (limit - digit) / base ? limit : value * base + digit;
     }
-    if (negative) value = 0 - value;
+    if (negative) return value == limit ? INT64_MIN : -static_cast<std::int64_t>(value);
     return static_cast<std::int64_t>(value);
 }
 

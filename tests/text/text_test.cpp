@@ -31,14 +31,18 @@ TEST(TextToInt, ReadsTheThreeNumberFormsAndStopsAtTheFirstForeignCharacter) {
     EXPECT_EQ(text_to_int("+-5"), 0);
 }
 
-TEST(TextToInt, AccumulatesIn64BitsAndWraps) {
+TEST(TextToInt, AccumulatesIn64BitsAndStopsAtTheLimits) {
     EXPECT_EQ(text_to_int("4294967296"), INT64_C(4294967296));
     EXPECT_EQ(text_to_int("9223372036854775807"), INT64_MAX);
     EXPECT_EQ(text_to_int("-9223372036854775808"), INT64_MIN);
-    EXPECT_EQ(text_to_int("9223372036854775808"), INT64_MIN);  // wrapped
-    EXPECT_EQ(text_to_int("18446744073709551617"), 1);         // 2^64 + 1
-    EXPECT_EQ(text_to_int("$FFFFFFFFFFFFFFFF"), -1);
-    EXPECT_EQ(text_to_int("$1FFFFFFFFFFFFFFFF"), -1);
+    EXPECT_EQ(text_to_int("9223372036854775808"), INT64_MAX);
+    EXPECT_EQ(text_to_int("-9223372036854775809"), INT64_MIN);
+    EXPECT_EQ(text_to_int("18446744073709551617"), INT64_MAX);  // 2^64 + 1 wraps to 1 no more
+    EXPECT_EQ(text_to_int("99999999999999999999"), INT64_MAX);  // twenty digits typed into a field
+    EXPECT_EQ(text_to_int("-99999999999999999999"), INT64_MIN);
+    EXPECT_EQ(text_to_int("$FFFFFFFFFFFFFFFF"), INT64_MAX);
+    EXPECT_EQ(text_to_int("$1FFFFFFFFFFFFFFFF"), INT64_MAX);
+    EXPECT_EQ(text_to_int("%" + std::string(70, '1')), INT64_MAX);
     // The low byte is what goes into a byte field.
     EXPECT_EQ(static_cast<std::uint8_t>(text_to_int("300")), 44);
     EXPECT_EQ(static_cast<std::int8_t>(text_to_int("-1")), -1);
