@@ -20,6 +20,16 @@ enum class EntryKind { Group, Comment, Key };
 
 class Document {
 public:
+    Document() = default;
+    // A document loaded from a file's bytes (as load does).
+    explicit Document(std::string bytes) { load(std::move(bytes)); }
+    // Entries point into the document's own buffer: a copy or a move would
+    // leave them pointing into another one.
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+    Document(Document&&) = delete;
+    Document& operator=(Document&&) = delete;
+
     // Replaces the content by the entries parsed from a file's bytes. A file
     // beginning with EF BB BF is taken as UTF-8 and keeps that mark.
     void load(std::string bytes);

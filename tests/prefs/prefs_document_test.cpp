@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 #include "prefs/portable/prefs_document.h"
 
@@ -9,11 +10,11 @@ using tw::prefs::EntryKind;
 
 namespace {
 
-Document loaded(const std::string& bytes) {
-    Document d;
-    d.load(bytes);
-    return d;
-}
+Document loaded(const std::string& bytes) { return Document(bytes); }
+
+// Entries point into the document's own buffer: it can be neither copied nor moved.
+static_assert(!std::is_copy_constructible_v<Document> && !std::is_copy_assignable_v<Document>);
+static_assert(!std::is_move_constructible_v<Document> && !std::is_move_assignable_v<Document>);
 
 std::string dump(const Document& d) {
     std::string out;
