@@ -39,11 +39,13 @@ BufferedFile::BufferedFile(FileBackend& backend, std::size_t capacity) : backend
     }
 }
 
-void BufferedFile::enter_read_mode() {
-    if (!writing_) return;
-    flush();
+bool BufferedFile::enter_read_mode() {
+    if (!writing_) return true;
+    // Bytes that cannot be written stay pending: nothing is read past them.
+    if (!flush()) return false;
     writing_ = false;
     fill_ = count_ = 0;
+    return true;
 }
 
 void BufferedFile::enter_write_mode() {
@@ -57,7 +59,7 @@ void BufferedFile::enter_write_mode() {
 }
 
 std::size_t BufferedFile::read(void* data, std::size_t size) {
-    enter_read_mode();
+    if (!enter_read_mode()) return 0;
     auto* out = static_cast<char*>(data);
     std::size_t take = std::min(size, count_);
     if (take > 0) {
@@ -80,12 +82,15 @@ std::size_t BufferedFile::read(void* data, std::size_t size) {
 std::size_t BufferedFile::write(const void* data, std::size_t size) {
     enter_write_mode();
     if (size == 0) return 0;
+    // After a partial write nothing more is taken until the kept bytes are out.
+    if (stuck_ && !flush()) return 0;
     if (size < capacity_ - pending_) {
         std::memcpy(buffer_.get() + pending_, data, size);
         pending_ += size;
         return size;
     }
-    flush();
+    // While earlier bytes cannot be written, nothing more is taken.
+    if (!flush()) return 0;
     if (size >= capacity_) return backend_.write(data, size);
     std::memcpy(buffer_.get(), data, size);
     pending_ = size;
@@ -142,19 +147,30 @@ std::string BufferedFile::read_line() {
 
 std::size_t BufferedFile::write_line(std::string_view text) {
     std::size_t n = write(text.data(), text.size());
+    if (n < text.size()) return n;
     return n + write("\r\n", 2);
 }
 
 bool BufferedFile::flush() {
     if (!writing_ || pending_ == 0) return true;
-    std::size_t want = pending_;
-    pending_ = 0;
-    return backend_.write(buffer_.get(), want) == want;
+    const std::size_t want = pending_;
+    const std::size_t done = backend_.write(buffer_.get(), want);
+    if (done >= want) {
+        pending_ = 0;
+        stuck_ = false;
+        return true;
+    }
+    stuck_ = true;
+    // A partial write: the bytes not written stay pending, in order, so the
+    // logical position stays right and a later flush can still write them.
+    std::memmove(buffer_.get(), buffer_.get() + done, want - done);
+    pending_ = want - done;
+    return false;
 }
 
 bool BufferedFile::seek(int64_t offset) {
     if (offset < 0) return false;
-    flush();
+    if (!flush()) return false;
     writing_ = false;
     fill_ = count_ = 0;
     return backend_.seek(offset, false);

@@ -63,7 +63,9 @@ public:
 
     // Up to `size` bytes at the logical position; the count delivered.
     std::size_t read(void* data, std::size_t size);
-    // Writes `size` bytes at the logical position; the count taken.
+    // Writes `size` bytes at the logical position; the count taken (less
+    // than `size`, possibly 0, when the file refuses bytes: pending bytes
+    // that could not be written stay pending, and nothing more is taken).
     std::size_t write(const void* data, std::size_t size);
     // The next byte, or -1 at the end.
     int read_byte();
@@ -73,13 +75,15 @@ public:
     bool eof();
     // The next line without its line end; empty text at the end.
     std::string read_line();
-    // The text followed by CR LF; the count of bytes taken.
+    // The text followed by CR LF; the count of bytes taken (text plus 2 when
+    // all were).
     std::size_t write_line(std::string_view text);
-    // Writes the pending bytes; true when all of them were written.
+    // Writes the pending bytes; true when all of them were written. Those
+    // that were not stay pending.
     bool flush();
     // Writes the pending bytes, drops the read-ahead and moves to `offset`
-    // from the start. False (and nothing changed) for a negative offset or
-    // when the backend refuses.
+    // from the start. False (and nothing changed) for a negative offset, when
+    // pending bytes cannot be written, or when the backend refuses.
     bool seek(int64_t offset);
     int64_t position();
     int64_t size();
@@ -88,7 +92,7 @@ public:
     bool writing() const { return writing_; }
 
 private:
-    void enter_read_mode();
+    bool enter_read_mode();  // false while pending bytes cannot be written
     void enter_write_mode();
     std::size_t unread() const { return count_; }
 
@@ -99,6 +103,7 @@ private:
     std::size_t fill_ = 0;     // read mode: bytes the last refill brought
     std::size_t count_ = 0;    // read mode: bytes of those not yet read
     std::size_t pending_ = 0;  // write mode: bytes not yet written
+    bool stuck_ = false;       // the last flush left bytes it could not write
 };
 
 // Splits a whole text into lines the way BufferedFile::read_line reads them

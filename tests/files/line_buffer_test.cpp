@@ -2,6 +2,7 @@
 // sizes (including none) so that every buffer boundary is crossed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "files/portable/line_buffer.h"
@@ -160,3 +161,46 @@ TEST(BufferedFile, AgreesWithAPlainModelOnRandomOperations) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file that takes only `room` more bytes, then refuses (a disk filling up).
+class FillingBackend : public tw::MemoryFileBackend {
+public:
+    std::size_t room = 0;
+    std::size_t write(const void* data, std::size_t size) override {
+        const std::size_t n = std::min(size, room);
+        room -= n;
+        return n ? tw::MemoryFileBackend::write(data, n) : 0;
+    }
+};
+
+}  // namespace
+
+TEST(BufferedFile, BytesAPartialWriteLeftAreKeptAndTheFailureIsReported) {
+    FillingBackend disk;
+    disk.room = 5;
+    tw::BufferedFile f(disk);
+    EXPECT_EQ(f.write_line("abcdefgh"), 10u);  // collected in the buffer
+    EXPECT_FALSE(f.flush()) << "five of ten bytes written is a failure";
+    EXPECT_EQ(disk.content(), "abcde");
+    EXPECT_EQ(f.position(), 10) << "the logical position counts the bytes still pending";
+    // While they cannot be written, nothing more is taken and nothing is read.
+    EXPECT_EQ(f.write_line("x"), 0u);
+    EXPECT_FALSE(f.seek(0));
+    EXPECT_EQ(f.read_byte(), -1);
+    // Room again: the kept bytes follow in order, nothing lost or doubled.
+    disk.room = 100;
+    EXPECT_TRUE(f.flush());
+    EXPECT_EQ(disk.content(), "abcdefgh\r\n");
+    EXPECT_EQ(f.write_line("x"), 3u);
+    EXPECT_TRUE(f.flush());
+    EXPECT_EQ(disk.content(), "abcdefgh\r\nx\r\n");
+
+    // A write larger than the buffer goes straight through and reports its count.
+    FillingBackend small;
+    small.room = 5000;
+    tw::BufferedFile g(small);
+    const std::string big(6000, 'z');
+    EXPECT_EQ(g.write(big.data(), big.size()), 5000u);
+}
