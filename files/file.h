@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "runtime/runtime.h"
 
@@ -16,8 +17,8 @@ void file_library_init();
 // Closes every open file, writing its pending bytes first. Called at the end.
 void file_free_all();
 
-// Opens an existing file for reading only. Non-zero (the file's number, or its
-// own number for -1) when opened; 0 leaves the number free.
+// Opens an existing file for reading only. Non-zero when opened (1, or the
+// object's own number for -1), number 0 included; 0 leaves the number free.
 intptr_t file_open_read(intptr_t number, tw::TextArg path);
 // Opens for reading and writing, creating an empty file when there is none.
 intptr_t file_open(intptr_t number, tw::TextArg path);
@@ -25,7 +26,8 @@ intptr_t file_open(intptr_t number, tw::TextArg path);
 // that fails, an existing file is opened for writing only and emptied.
 intptr_t file_create(intptr_t number, tw::TextArg path);
 // Writes the pending bytes, closes the file and frees the number. 1 if a file
-// was open under the number.
+// was open under the number and everything pending was written; 0 otherwise
+// (the file is closed all the same).
 int file_close(intptr_t number);
 int file_is_open(intptr_t number);
 
@@ -34,13 +36,16 @@ int file_eof(intptr_t number);
 // The next line without its line end (CR LF, LF, lone CR or a zero byte).
 // Empty text at the end of the file.
 std::string file_read_line(intptr_t number);
-// Writes the text and CR LF; the count of bytes written.
+// Writes the text and CR LF; the count of bytes taken: the text's length
+// plus 2, or less when the file refuses bytes (the bytes it could not take so
+// far stay pending, and are written by a later flush if they can be).
 int64_t file_write_line(intptr_t number, tw::TextArg text);
 // Sets the position counted from the start; the low 32 bits of the new
 // position. A position beyond the end is allowed (a later write extends the
 // file); a negative position is refused and gives 0.
 uint32_t file_seek(intptr_t number, int64_t position);
-// Writes the low 8 bits of the value; the count of bytes written (1).
+// Writes the low 8 bits of the value; the count of bytes taken (1, or 0 when
+// the file refuses bytes).
 int file_write_byte(intptr_t number, int64_t value);
 
 // The next byte (0 to 255), or -1 at the end of the file.
@@ -55,3 +60,27 @@ int64_t file_pos(intptr_t number);
 int64_t file_size(intptr_t number);
 // Writes the pending bytes to the file now. 1 if all were written.
 int file_flush(intptr_t number);
+
+// Whole files.
+
+// 1 when a file or folder of that name is there (whether or not it can be
+// read) or when that cannot be told; 0 only when it is surely missing.
+int file_present(tw::TextArg path);
+
+// Reads the whole file into `bytes`. 1, or 0 when it cannot be opened or read.
+int file_read_all(tw::TextArg path, std::string& bytes);
+// Puts `content` in place as the whole new content of `path` (made when it is
+// missing) without ever leaving it cut or empty: the content goes into a
+// temporary file of a fresh name beside it first and is then put in place;
+// a file another program holds (sharing reading and writing) is written in
+// place and read back, the temporary file kept until that is done. 1 when
+// `path` holds the content; 0 when it is as it was. A write-protected file is
+// never replaced.
+int file_replace_content(tw::TextArg path, std::string_view content);
+// Keeps a copy of `path` under `copy_path` unless a file of that name exists
+// (never overwritten). 1 when the copy is there afterwards.
+int file_keep_copy(tw::TextArg path, tw::TextArg copy_path);
+// The name, without folder, of a temporary file that a replacement of `path`
+// left beside it when it was cut short (it holds the new content then), or
+// empty text.
+std::string file_leftover_copy(tw::TextArg path);

@@ -28,6 +28,11 @@ tw::ObjectTable<ScanObject>& table() {
     return scans;
 }
 
+// Non-zero for every scan started, number 0 included.
+intptr_t started(intptr_t number, const ScanObject* scan) {
+    return number == tw::kDynamicNumber ? table().number_of(scan) : 1;
+}
+
 }  // namespace
 
 void dir_library_init() { table(); }
@@ -49,11 +54,11 @@ intptr_t dir_examine(intptr_t number, tw::TextArg folder, tw::TextArg pattern) {
             return 0;
         }
         scan->handle = INVALID_HANDLE_VALUE;  // exists, but empty
-        return table().number_of(scan);
+        return started(number, scan);
     }
     scan->handle = h;
     scan->first_pending = true;
-    return table().number_of(scan);
+    return started(number, scan);
 }
 
 int dir_next(intptr_t number) {

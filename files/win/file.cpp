@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "files/portable/line_buffer.h"
+#include "files/win/file_calls.h"
 #include "runtime/win32.h"
 
 namespace {
@@ -13,53 +14,21 @@ class HandleBackend : public tw::FileBackend {
 public:
     explicit HandleBackend(HANDLE handle) : handle_(handle) {}
 
-    std::size_t read(void* data, std::size_t size) override {
-        std::size_t total = 0;
-        auto* out = static_cast<char*>(data);
-        while (total < size) {
-            DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 30));
-            DWORD got = 0;
-            if (!ReadFile(handle_, out + total, chunk, &got, nullptr) || got == 0) break;
-            total += got;
-            if (got < chunk) break;
-        }
-        return total;
-    }
-
-    std::size_t write(const void* data, std::size_t size) override {
-        std::size_t total = 0;
-        auto* in = static_cast<const char*>(data);
-        while (total < size) {
-            DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 30));
-            DWORD done = 0;
-            if (!WriteFile(handle_, in + total, chunk, &done, nullptr) || done == 0) break;
-            total += done;
-        }
-        return total;
-    }
-
-    bool seek(int64_t offset, bool relative) override {
-        LONG high = static_cast<LONG>(offset >> 32);
-        SetLastError(NO_ERROR);
-        DWORD low = SetFilePointer(handle_, static_cast<LONG>(offset & 0xFFFFFFFF), &high,
-                                   relative ? FILE_CURRENT : FILE_BEGIN);
-        return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
-    }
+    std::size_t read(void* data, std::size_t size) override { return tw::read_some(handle_, data, size); }
+    std::size_t write(const void* data, std::size_t size) override { return tw::write_all(handle_, data, size); }
+    bool seek(int64_t offset, bool relative) override { return tw::seek(handle_, offset, relative); }
 
     int64_t position() override {
         LONG high = 0;
         SetLastError(NO_ERROR);
-        DWORD low = SetFilePointer(handle_, 0, &high, FILE_CURRENT);
+        DWORD low = tw::file_calls().SetFilePointer(handle_, 0, &high, FILE_CURRENT);
         if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return 0;
         return (static_cast<int64_t>(high) << 32) | low;
     }
 
     int64_t size() override {
-        DWORD high = 0;
-        SetLastError(NO_ERROR);
-        DWORD low = GetFileSize(handle_, &high);
-        if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 0;
-        return (static_cast<int64_t>(high) << 32) | low;
+        const int64_t size = tw::file_size_of(handle_);
+        return size < 0 ? 0 : size;
     }
 
 private:
@@ -72,13 +41,16 @@ struct FileObject {
     std::unique_ptr<tw::BufferedFile> file;
 
     bool in_use() const { return handle != nullptr; }
-    void release() {
-        if (file) file->flush();
+    // Writes the pending bytes and closes the handle; false when either failed.
+    bool close() {
+        bool ok = !file || file->flush();
         file.reset();
         backend.reset();
-        if (handle) CloseHandle(handle);
+        if (handle) ok = tw::file_calls().CloseHandle(handle) && ok;
         handle = nullptr;
+        return ok;
     }
+    void release() { close(); }
 };
 
 tw::ObjectTable<FileObject>& table() {
@@ -101,9 +73,10 @@ intptr_t open_file(intptr_t number, tw::TextArg path, DWORD access, DWORD dispos
     HANDLE h = INVALID_HANDLE_VALUE;
     // A zero byte inside would open a different, shorter name.
     if (!name.empty() && name.find('\0') == std::string::npos) {
-        h = CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr);
+        tw::FileCalls& f = tw::file_calls();
+        h = f.CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr);
         if (h == INVALID_HANDLE_VALUE && retry_access)
-            h = CreateFileA(name.c_str(), retry_access, FILE_SHARE_READ, nullptr, retry_disposition, 0, nullptr);
+            h = f.CreateFileA(name.c_str(), retry_access, FILE_SHARE_READ, nullptr, retry_disposition, 0, nullptr);
     }
     if (h == INVALID_HANDLE_VALUE || h == nullptr) {
         table().discard(obj);
@@ -112,7 +85,8 @@ intptr_t open_file(intptr_t number, tw::TextArg path, DWORD access, DWORD dispos
     obj->handle = h;
     obj->backend = std::make_unique<HandleBackend>(h);
     obj->file = std::make_unique<tw::BufferedFile>(*obj->backend);
-    return table().number_of(obj);
+    // Non-zero for every file opened, number 0 included.
+    return number == tw::kDynamicNumber ? table().number_of(obj) : 1;
 }
 
 }  // namespace
@@ -137,8 +111,9 @@ intptr_t file_create(intptr_t number, tw::TextArg path) {
 int file_close(intptr_t number) {
     FileObject* obj = table().find(number);
     if (!obj) return 0;
+    const bool ok = obj->close();
     table().discard(obj);
-    return 1;
+    return ok ? 1 : 0;
 }
 
 int file_is_open(intptr_t number) { return table().find(number) ? 1 : 0; }

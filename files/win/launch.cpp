@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/portable/path_parts.h"
+#include "files/win/file_calls.h"
 #include "runtime/win32.h"
 
 #include <shellapi.h>
@@ -213,15 +214,7 @@ int64_t process_write(intptr_t process, const void* data, std::size_t size) {
         if (!obj || !obj->input || (!data && size)) return 0;
         h = obj->input;
     }
-    std::size_t total = 0;
-    auto* in = static_cast<const char*>(data);
-    while (total < size) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 20));
-        DWORD done = 0;
-        if (!WriteFile(h, in + total, chunk, &done, nullptr) || done == 0) break;
-        total += done;
-    }
-    return static_cast<int64_t>(total);
+    return static_cast<int64_t>(tw::write_all(h, data, size));
 }
 
 int process_close_input(intptr_t process) {

@@ -10,6 +10,7 @@
 #include "image/image.h"
 #include "image/portable/decoders.h"
 #include "image/portable/formats.h"
+#include "files/win/file_calls.h"
 
 namespace {
 
@@ -264,18 +265,15 @@ bool bmp_header_size(const unsigned char* head, DWORD got, int64_t& width, int64
 // An icon file whose PNG image claims more than an image may hold, or one
 // larger than any icon file is (the platform would make whatever it claims).
 bool icon_file_too_large(const std::string& name) {
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    tw::FileCalls& f = tw::file_calls();
+    HANDLE file = f.CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return true;
-    const DWORD size = GetFileSize(file, nullptr);
-    std::vector<uint8_t> bytes;
-    DWORD got = 0;
-    bool ok = size != INVALID_FILE_SIZE && size <= IMAGE_UNKNOWN_LENGTH;
-    if (ok) {
-        bytes.resize(size);
-        ok = ReadFile(file, bytes.data(), size, &got, nullptr) && got == size;
-    }
-    CloseHandle(file);
-    return !ok || tw::image::icon_claims_more_than(bytes.data(), bytes.size(), IMAGE_MAX_PIXELS);
+    std::string bytes;
+    const int64_t size = tw::file_size_of(file);
+    const bool ok = size >= 0 && size <= static_cast<int64_t>(IMAGE_UNKNOWN_LENGTH) && tw::read_whole(file, bytes);
+    f.CloseHandle(file);
+    return !ok || tw::image::icon_claims_more_than(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                                   IMAGE_MAX_PIXELS);
 }
 
 // The shared path of image_load and image_load_fit: the file's first bytes
@@ -287,13 +285,13 @@ intptr_t load_file(intptr_t number, tw::TextArg path, int flags, ImageFitRule fi
     if (!rec) return 0;
     flags &= IMAGE_FLAG_DDB;
     const std::string name = path.str();
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    tw::FileCalls& f = tw::file_calls();
+    HANDLE file = f.CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return store(rec, nullptr, flags);
     unsigned char head[26] = {};
-    DWORD got = 0;
-    BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
-    CloseHandle(file);
-    if (!read || got < 2) return store(rec, nullptr, flags);
+    const DWORD got = static_cast<DWORD>(tw::read_some(file, head, sizeof head));
+    f.CloseHandle(file);
+    if (got < 2) return store(rec, nullptr, flags);
 
     HANDLE h = nullptr;
     if (head[0] == 'B' && head[1] == 'M') {

@@ -69,6 +69,9 @@ TEST_F(Scans, ReexaminingStartsOverAndScansAreIndependent) {
     ASSERT_NE(dir_examine(1, tmp.path(), "*.pal"), 0);
     ASSERT_EQ(dir_next(1), 1);
     ASSERT_NE(dir_examine(30, tmp.path(), "*.txt"), 0);
+    EXPECT_NE(dir_examine(0, tmp.path(), "*.txt"), 0) << "a scan under number 0 is started too";
+    EXPECT_EQ(dir_is_open(0), 1);
+    dir_finish(0);
     ASSERT_NE(dir_examine(1, tmp.path(), "*.txt"), 0);
     EXPECT_EQ(dir_entry_name(1), "") << "nothing handed out yet";
     ASSERT_EQ(dir_next(1), 1);

@@ -130,9 +130,9 @@ TEST_F(Files, PendingBytesAreWrittenWhenTheNumberIsReusedOrAtTheEnd) {
     ASSERT_EQ(file_create(1, tmp / "b.txt"), 1);
     EXPECT_EQ(read_bytes(tmp / "a.txt"), "eins\r\n");
     file_write_line(1, "zwei");
-    ASSERT_EQ(file_create(7, tmp / "c.txt"), 7);
+    ASSERT_EQ(file_create(7, tmp / "c.txt"), 1);
     file_write_line(7, "drei");
-    ASSERT_EQ(file_create(40, tmp / "d.txt"), 40);  // grows the table
+    ASSERT_EQ(file_create(40, tmp / "d.txt"), 1);  // grows the table
     file_write_byte(40, 'v');
     intptr_t dynamic = file_create(-1, tmp / "e.txt");
     ASSERT_NE(dynamic, 0);
@@ -143,6 +143,15 @@ TEST_F(Files, PendingBytesAreWrittenWhenTheNumberIsReusedOrAtTheEnd) {
     EXPECT_EQ(read_bytes(tmp / "d.txt"), "v");
     EXPECT_EQ(read_bytes(tmp / "e.txt"), "f\xFCnf\r\n");
     EXPECT_EQ(file_is_open(1) + file_is_open(7) + file_is_open(40) + file_is_open(dynamic), 0);
+
+    // Number 0 is a number like any other: opening it says so.
+    EXPECT_NE(file_create(0, tmp / "zero.txt"), 0);
+    EXPECT_EQ(file_is_open(0), 1);
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_NE(file_open_read(0, tmp / "zero.txt"), 0);
+    EXPECT_NE(file_open(0, tmp / "zero.txt"), 0);
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_EQ(file_close(0), 0) << "nothing open any more";
 }
 
 TEST_F(Files, CreateOnReadOnlyAndHiddenFiles) {

@@ -1,0 +1,57 @@
+// The platform's file calls in one table, in the manner of a system-call
+// table: every file call that the libraries make goes through file_calls(),
+// so that a test can put its own functions in (fail the k-th call with the
+// error a real disk gives, or end the process there) and count the handles.
+// Platform-facing; not for the application.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "runtime/win32.h"
+
+namespace tw {
+
+struct FileCalls {
+    HANDLE(WINAPI* CreateFileA)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+    BOOL(WINAPI* ReadFile)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    BOOL(WINAPI* WriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    DWORD(WINAPI* SetFilePointer)(HANDLE, LONG, PLONG, DWORD);
+    BOOL(WINAPI* SetEndOfFile)(HANDLE);
+    BOOL(WINAPI* FlushFileBuffers)(HANDLE);
+    DWORD(WINAPI* GetFileSize)(HANDLE, LPDWORD);
+    BOOL(WINAPI* CloseHandle)(HANDLE);
+    BOOL(WINAPI* MoveFileExA)(LPCSTR, LPCSTR, DWORD);
+    BOOL(WINAPI* ReplaceFileA)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+    BOOL(WINAPI* CopyFileA)(LPCSTR, LPCSTR, BOOL);
+    BOOL(WINAPI* DeleteFileA)(LPCSTR);
+    DWORD(WINAPI* GetFileAttributesA)(LPCSTR);
+    BOOL(WINAPI* SetFileAttributesA)(LPCSTR, DWORD);
+};
+
+// The table in use; tests may change its entries (and put them back).
+FileCalls& file_calls();
+// The platform's own functions.
+const FileCalls& system_file_calls();
+
+// Writes `size` bytes at the handle's position, in chunks the platform takes,
+// until all are written or a write fails or writes nothing (the platform's
+// last error then tells why). The count written: `size` on success. The one
+// write loop of every writer.
+std::size_t write_all(HANDLE handle, const void* data, std::size_t size);
+// write_all of all bytes, as a yes or no.
+inline bool write_whole(HANDLE handle, std::string_view bytes) {
+    return write_all(handle, bytes.data(), bytes.size()) == bytes.size();
+}
+// Reads up to `size` bytes; the count read (short only at the end or on an error).
+std::size_t read_some(HANDLE handle, void* data, std::size_t size);
+// The whole file behind an open handle, from its start; false on any error.
+bool read_whole(HANDLE handle, std::string& bytes);
+// Moves the handle's position to `offset` from the start (or from the
+// current position when `relative`); false when refused.
+bool seek(HANDLE handle, int64_t offset, bool relative);
+// The file's size, or -1 on an error.
+int64_t file_size_of(HANDLE handle);
+
+}  // namespace tw
