@@ -1,0 +1,145 @@
+// Whole files on real files under Wine: replacing a file's content (a fresh
+// temporary name, attributes kept, a file held by another program written in
+// place or left alone), keeping a copy once, and the leftovers of a rewrite.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "files/dir.h"
+#include "files/file.h"
+#include "runtime/win32.h"
+#include "tests/files/temp_folder.h"
+
+namespace {
+
+using tw_test::exists;
+using tw_test::read_bytes;
+using tw_test::TempFolder;
+using tw_test::write_bytes;
+
+class WholeFiles : public ::testing::Test {
+protected:
+    void SetUp() override { dir_library_init(); }
+    TempFolder tmp;
+
+    // The names in the folder besides the ones given.
+    std::vector<std::string> others(std::initializer_list<std::string> expected) {
+        std::vector<std::string> found;
+        if (dir_examine(1, tmp.path(), "*")) {
+            while (dir_next(1)) {
+                const std::string n = dir_entry_name(1);
+                if (n == "." || n == "..") continue;
+                if (std::find(expected.begin(), expected.end(), n) == expected.end()) found.push_back(n);
+            }
+            dir_finish(1);
+        }
+        return found;
+    }
+};
+
+}  // namespace
+
+TEST_F(WholeFiles, ReplacingPutsTheWholeContentInPlaceAndNothingElse) {
+    const std::string path = tmp / "qz.ini";
+    write_bytes(path, "old content that is longer\r\n");
+    EXPECT_EQ(file_replace_content(path, "new\r\n"), 1);
+    EXPECT_EQ(read_bytes(path), "new\r\n");
+    EXPECT_EQ(file_replace_content(path, ""), 1);
+    EXPECT_EQ(read_bytes(path), "");
+    EXPECT_TRUE(others({"qz.ini"}).empty());
+
+    // Missing: made. In a missing folder: nothing made.
+    EXPECT_EQ(file_replace_content(tmp / "fresh.set", "x"), 1);
+    EXPECT_EQ(read_bytes(tmp / "fresh.set"), "x");
+    EXPECT_EQ(file_replace_content(tmp / "missing\\data.txt", "x"), 0);
+    EXPECT_FALSE(exists(tmp / "missing"));
+
+    // A file that happens to have the first temporary name is never touched.
+    write_bytes(tmp / "qz.ini.tw1.tmp", "someone else's");
+    EXPECT_EQ(file_replace_content(path, "newer"), 1);
+    EXPECT_EQ(read_bytes(path), "newer");
+    EXPECT_EQ(read_bytes(tmp / "qz.ini.tw1.tmp"), "someone else's");
+    EXPECT_TRUE(others({"qz.ini", "fresh.set", "qz.ini.tw1.tmp"}).empty());
+
+    // Write-protected: refused by the program itself (Wine running as root
+    // would move over it; Windows refuses).
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(file_replace_content(path, "never"), 0);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(read_bytes(path), "newer");
+    EXPECT_TRUE(others({"qz.ini", "fresh.set", "qz.ini.tw1.tmp"}).empty());
+}
+
+TEST_F(WholeFiles, ReplacingKeepsTheFilesOwnAttributes) {
+    const std::string path = tmp / "options.set";
+    write_bytes(path, "old");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(file_replace_content(path, "new"), 1);
+    EXPECT_EQ(read_bytes(path), "new");
+    EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) << "the replace dropped the attributes";
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(WholeFiles, AFileTheGameHoldsWithReadAndWriteSharingIsWrittenInPlace) {
+    const std::string path = tmp / "qz.ini";
+    write_bytes(path, "PaletteFile = qz.pal\r\nX = 1\r\n");
+    // What the C runtime's fopen(path, "r+") asks for: no delete sharing.
+    HANDLE game = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(game, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(file_replace_content(path, "PaletteFile = b.pal\r\n"), 1);
+    EXPECT_EQ(read_bytes(path), "PaletteFile = b.pal\r\n");
+    EXPECT_EQ(file_replace_content(path, "PaletteFile = a much longer name.pal\r\nX = 1\r\n"), 1);
+    EXPECT_EQ(read_bytes(path), "PaletteFile = a much longer name.pal\r\nX = 1\r\n");
+    EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{}) << "the recovery copy was left";
+    // The game's handle still reads the file.
+    char first[11] = {};
+    DWORD got = 0;
+    SetFilePointer(game, 0, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(ReadFile(game, first, 11, &got, nullptr));
+    EXPECT_EQ(std::string(first, got), "PaletteFile");
+    CloseHandle(game);
+}
+
+TEST_F(WholeFiles, AFileHeldWithoutWriteSharingStaysAsItWas) {
+    const std::string path = tmp / "qz.ini";
+    write_bytes(path, "old\r\n");
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(file_replace_content(path, "new\r\n"), 0);
+    CloseHandle(reader);
+    EXPECT_EQ(read_bytes(path), "old\r\n");
+    EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{}) << "a temporary file was left";
+}
+
+TEST_F(WholeFiles, ACopyIsKeptOnceAndNeverOverwritten) {
+    const std::string path = tmp / "qz.ini", copy = tmp / "qz.ini.orig";
+    write_bytes(path, "first\r\n");
+    EXPECT_EQ(file_keep_copy(path, copy), 1);
+    EXPECT_EQ(read_bytes(copy), "first\r\n");
+    write_bytes(path, "second\r\n");
+    EXPECT_EQ(file_keep_copy(path, copy), 1);
+    EXPECT_EQ(read_bytes(copy), "first\r\n");
+    EXPECT_EQ(file_keep_copy(tmp / "none.ini", tmp / "none.ini.orig"), 0);
+    EXPECT_FALSE(exists(tmp / "none.ini.orig"));
+    EXPECT_TRUE(others({"qz.ini", "qz.ini.orig"}).empty());
+}
+
+TEST_F(WholeFiles, ReadingPresenceAndLeftovers) {
+    const std::string path = tmp / "qz.ini";
+    std::string bytes = "kept";
+    EXPECT_EQ(file_read_all(path, bytes), 0);
+    EXPECT_EQ(file_present(path), 0);
+    write_bytes(path, std::string("a\0b", 3));
+    EXPECT_EQ(file_present(path), 1);
+    EXPECT_EQ(file_present(tmp.path()), 1) << "a folder is there too";
+    ASSERT_EQ(file_read_all(path, bytes), 1);
+    EXPECT_EQ(bytes, std::string("a\0b", 3));
+
+    EXPECT_EQ(file_leftover_copy(path), "");
+    write_bytes(tmp / "qz.ini.orig", "x");
+    write_bytes(tmp / "qz.ini.bak", "x");
+    EXPECT_EQ(file_leftover_copy(path), "") << "only the rewrite's own temporary names count";
+    write_bytes(tmp / "qz.ini.tw7.tmp", "new content");
+    EXPECT_EQ(file_leftover_copy(path), "qz.ini.tw7.tmp");
+}
