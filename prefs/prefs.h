@@ -18,8 +18,10 @@ void prefs_init();
 // are still collected, and prefs_close creates the file with them.
 bool prefs_open(tw::TextArg file_name);
 
-// Closes any open file, then creates `file_name` anew (empty). True on success;
-// on failure later writes are dropped.
+// Closes any open file, then starts `file_name` anew with no entries: the
+// file itself stays as it is until prefs_close puts the complete new content
+// in place (a temporary file beside it first). True when that can be done
+// there; on failure later writes are dropped.
 bool prefs_create(tw::TextArg file_name);
 
 // The key's value without leading and trailing spaces and tabs, or `def`
@@ -35,7 +37,8 @@ std::int32_t prefs_read_int(tw::TextArg key, std::int32_t def);
 void prefs_write_string(tw::TextArg key, tw::TextArg value);
 void prefs_write_int(tw::TextArg key, std::int32_t value);
 
-// Rewrites the file if something was written, closes it and forgets all
-// entries. False only if a needed rewrite failed (the file then stays as it
-// was, or is not created); true otherwise, also when nothing was open.
+// Rewrites the file if something was written (a created file always), closes
+// it and forgets all entries. The rewrite replaces the whole file or nothing.
+// False only if a needed rewrite failed (the file then stays byte for byte as
+// it was, or is not created); true otherwise, also when nothing was open.
 bool prefs_close();

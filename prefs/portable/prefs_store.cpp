@@ -8,6 +8,7 @@ bool Store::open(std::string_view name) {
     close();
     std::string file_name(name);
     file_ = files_.open_existing(file_name, true);
+    writable_ = file_ != nullptr;
     if (!file_) file_ = files_.open_existing(file_name, false);
     if (!file_) {
         // Writes are collected and the file is created when closing.
@@ -20,14 +21,16 @@ bool Store::open(std::string_view name) {
         unreadable_ = true;
         return false;
     }
+    name_ = std::move(file_name);
     document_.load(std::move(bytes));
     return true;
 }
 
 bool Store::create(std::string_view name) {
     close();
-    file_ = files_.create(std::string(name));
-    return file_ != nullptr;
+    // The old file stays as it is until the new content is complete.
+    replacement_ = files_.begin_replace(std::string(name));
+    return replacement_ != nullptr;
 }
 
 std::string Store::read_string(std::string_view key, std::string_view def) const {
@@ -56,13 +59,25 @@ void Store::write_int(std::string_view key, std::int32_t value) {
 
 bool Store::close() {
     bool ok = true;
-    if (modified_) {
-        if (!file_ && pending_name_) file_ = files_.open_always(*pending_name_);
-        if (!file_ || unreadable_) ok = false;
-        else ok = files_.rewrite(file_, document_.serialize());
+    if (replacement_) {
+        // A created file gets its content even when nothing was written.
+        ok = files_.finish_replace(replacement_, document_.serialize());
+        replacement_ = nullptr;
+    } else if (modified_) {
+        if (file_ && (unreadable_ || !writable_)) {
+            ok = false;  // never overwrite what could not be read, nor a file opened read-only
+        } else {
+            const std::string name = file_ ? name_ : pending_name_.value_or(std::string());
+            if (file_) files_.close(file_);
+            file_ = nullptr;
+            FileAccess::Handle replacement = files_.begin_replace(name);
+            ok = replacement && files_.finish_replace(replacement, document_.serialize());
+        }
     }
     if (file_) files_.close(file_);
     file_ = nullptr;
+    name_.clear();
+    writable_ = false;
     pending_name_.reset();
     unreadable_ = false;
     modified_ = false;

@@ -140,7 +140,7 @@ TEST_F(PrefsFile, CreateReplacesTheFileAndKeepsWriteOrder) {
     std::string p = path("pal_change.prf");
     put(p, "\xEF\xBB\xBF\r\nold = 1\r\n[g]\r\n");
     ASSERT_TRUE(prefs_create(p));
-    EXPECT_EQ(get(p), "");  // emptied at once
+    EXPECT_EQ(get(p), "\xEF\xBB\xBF\r\nold = 1\r\n[g]\r\n") << "untouched until the new content is complete";
     prefs_write_string("paletten", "c:\\pal\\");
     prefs_write_string("Velo.exe", "c:\\games\\pistova.exe");
     prefs_write_int("window_x", 100);

@@ -13,7 +13,7 @@ using tw::prefs::Store;
 namespace {
 
 // Files in memory, with read-only files, names that cannot be created and
-// files that cannot be read; every rewrite is counted.
+// files that cannot be read; every replacement is counted.
 class MemoryFiles : public FileAccess {
 public:
     std::map<std::string, std::string> files;
@@ -30,27 +30,21 @@ public:
         if (!files.count(name) || (writable && read_only.count(name))) return nullptr;
         return make(name, writable);
     }
-    Handle open_always(const std::string& name) override {
-        if (read_only.count(name) || uncreatable.count(name)) return nullptr;
-        files[name];
-        return make(name, true);
-    }
-    Handle create(const std::string& name) override {
-        if (read_only.count(name) || uncreatable.count(name)) return nullptr;
-        files[name].clear();
-        return make(name, true);
-    }
     bool read_all(Handle h, std::string& bytes) override {
         File* f = static_cast<File*>(h);
         if (unreadable.count(f->name)) return false;
         bytes = files[f->name];
         return true;
     }
-    bool rewrite(Handle h, std::string_view bytes) override {
+    Handle begin_replace(const std::string& name) override {
+        if (read_only.count(name) || uncreatable.count(name)) return nullptr;
+        return make(name, true);
+    }
+    bool finish_replace(Handle h, std::string_view bytes) override {
         File* f = static_cast<File*>(h);
-        if (!f->writable) return false;
         ++rewrites;
         files[f->name] = std::string(bytes);
+        close(h);
         return true;
     }
     void close(Handle h) override {
