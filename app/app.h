@@ -34,14 +34,6 @@ void set_status(std::string_view text);
 // trimmed at both ends. False (lines untouched) when it cannot be opened.
 bool read_config_lines(const std::string& path, std::vector<std::string>& lines);
 
-// Writes `content` as the whole new content of `path` without ever leaving a
-// half-written file: a temporary file beside it is written and flushed, then
-// moved over the old one. False (the old file untouched) on any failure.
-bool replace_file_content(const std::string& path, std::string_view content);
-
-// Copies `path` to `path` + ".orig" unless that copy already exists.
-void keep_pristine_copy(const std::string& path);
-
 // The main routine: start-up, main loop, ending. Returns the exit code (0).
 int run_tintwerk();
 

@@ -21,6 +21,14 @@ std::array<PresetByte, 5> preset_bytes(const AppState& s, Preset preset) {
     }};
 }
 
+void patch_preset(std::string& content, const std::array<PresetByte, 5>& bytes) {
+    for (const PresetByte& b : bytes) {
+        const auto at = static_cast<std::size_t>(b.offset);
+        if (content.size() <= at) content.resize(at + 1, '\0');
+        content[at] = static_cast<char>(b.value);
+    }
+}
+
 const char* preset_success_text(Preset preset) {
     return preset == Preset::Hotlap ? "Options=Hotlap" : "Options=Race";
 }

@@ -21,6 +21,10 @@ enum class Preset { Hotlap, Race };
 // 8 bits of the field's number; a text without digits gives 0.
 std::array<PresetByte, 5> preset_bytes(const AppState& state, Preset preset);
 
+// Puts the bytes into a file's content at their offsets; a shorter content
+// is first lengthened with zeros.
+void patch_preset(std::string& content, const std::array<PresetByte, 5>& bytes);
+
 // The status line texts of a preset.
 const char* preset_success_text(Preset preset);
 inline constexpr const char* PRESET_FAILURE_TEXT = "Fehler Options.set";

@@ -30,6 +30,7 @@ struct AppState {
     int16_t launch_allowed = 0;
     int16_t palette_line_found = 0;
     bool settings_changed = false;  // only ever goes from false to true
+    bool pristine_copy_missing = false;  // the last rewrite of qz.ini could not keep qz.ini.orig
     int text_colour = 0;
     int back_colour = 0;
     std::string credit_line;

@@ -12,6 +12,11 @@ std::string active_status(const AppState& s) {
     return shorten_text(text_concat({"qz.ini= ", s.active_palette}), STATUS_LIMIT);
 }
 
+// After a rewrite: the palette named, or that the untouched copy is missing.
+std::string rewritten_status(const AppState& s, std::string normal) {
+    return s.pristine_copy_missing ? std::string(PRISTINE_COPY_MISSING_TEXT) : normal;
+}
+
 // Puts `line` in place of every palette line of qz.ini as it is now (lines
 // written by the game since the start are kept); only when the file cannot be
 // read now are the lines read at start-up used. True when qz.ini was written.
@@ -57,27 +62,29 @@ void activate_palette() {
         return;
     }
     if (!rewrite_palette_lines(palette_line(s.palette_folder, s.selected_palette))) {
-        set_status("Fehler qz.ini");
+        set_status(CONFIG_FAILURE_TEXT);
         return;
     }
     s.active_palette = s.selected_palette;
-    set_status(active_status(s));
+    set_status(rewritten_status(s, active_status(s)));
 }
 
 void restore_stock_palette() {
     AppState& s = app();
     s.launch_allowed = 1;
     if (!rewrite_palette_lines(STOCK_PALETTE_LINE)) {
-        set_status("Fehler qz.ini");
+        set_status(CONFIG_FAILURE_TEXT);
         return;
     }
-    set_status("Palette = org");
+    set_status(rewritten_status(s, "Palette = org"));
     s.active_palette = STOCK_PALETTE;
 }
 
 bool write_game_config(const std::vector<std::string>& lines) {
     AppState& s = app();
     if (!s.palette_line_found) return false;
-    keep_pristine_copy(s.game_ini_path);
-    return replace_file_content(s.game_ini_path, config_text(lines));
+    // The untouched copy is made once, before the first rewrite; without it
+    // the rewrite still goes ahead, and the status line says so.
+    s.pristine_copy_missing = file_keep_copy(s.game_ini_path, s.game_ini_path + ".orig") == 0;
+    return file_replace_content(s.game_ini_path, config_text(lines)) != 0;
 }

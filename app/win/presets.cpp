@@ -6,28 +6,17 @@ using namespace tintwerk;
 
 namespace {
 
-// Writes the bytes, each after its own seek, and reads them back: a seek,
-// write or close that failed shows as a byte that is not there.
+// The five bytes go into options.set as one whole new content: the file as
+// it is, patched (a missing file starts empty and grows with zeros), put in
+// place so that it is either as it was or holds all five.
 bool write_preset(const std::string& path, const std::array<PresetByte, 5>& bytes) {
-    if (!file_open(APP_FILE, path)) return false;
-    bool ok = true;
-    for (const PresetByte& b : bytes) {
-        ok = file_seek(APP_FILE, b.offset) == static_cast<uint32_t>(b.offset) && ok;
-        ok = file_write_byte(APP_FILE, b.value) == 1 && ok;
+    std::string content;
+    if (!file_read_all(path, content)) {
+        if (file_present(path)) return false;  // there, but not to be read: left alone
+        content.clear();
     }
-    ok = file_flush(APP_FILE) == 1 && ok;
-    file_close(APP_FILE);
-    if (!ok) return false;
-    if (!file_open_read(APP_FILE, path)) return false;
-    for (const PresetByte& b : bytes) {
-        if (file_seek(APP_FILE, b.offset) != static_cast<uint32_t>(b.offset) ||
-            file_read_byte(APP_FILE) != b.value) {
-            ok = false;
-            break;
-        }
-    }
-    file_close(APP_FILE);
-    return ok;
+    patch_preset(content, bytes);
+    return file_replace_content(path, content) != 0;
 }
 
 void apply_preset(Preset preset) {

@@ -76,6 +76,19 @@ bool find_palette_folder() {
     return false;
 }
 
+// A temporary copy that an interrupted rewrite left beside qz.ini, options.set
+// or the settings file holds what was to be written: it is named in the status
+// line and left where it is, never used or removed without the player.
+void report_leftover_copies() {
+    const AppState& s = app();
+    for (const std::string& path : {s.game_ini_path, s.options_path, std::string(SETTINGS_FILE)}) {
+        const std::string name = file_leftover_copy(path);
+        if (name.empty()) continue;
+        set_status(shorten_text(text_concat({LEFTOVER_TEXT, name}), STATUS_LIMIT));
+        return;
+    }
+}
+
 }  // namespace
 
 void runtime_init() {
@@ -145,6 +158,7 @@ int run_tintwerk() {
 
     if (started) {
         detect_active_palette();
+        report_leftover_copies();
         run_main_loop();
         if (s.restore_on_exit != 0 && !text_equal(s.active_palette, STOCK_PALETTE)) {
             restore_stock_palette();

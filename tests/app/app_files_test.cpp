@@ -182,30 +182,6 @@ TEST_F(AppFiles, AnUnwritableConfigurationStaysIntactAndIsReported) {
     EXPECT_FALSE(exists(dir + "qz.ini.tmp"));
 }
 
-TEST_F(AppFiles, ReplacingAFileIsAllOrNothing) {
-    const std::string path = dir + "data.txt";
-    write_bytes(path, "old");
-    EXPECT_TRUE(replace_file_content(path, "new content\r\n"));
-    EXPECT_EQ(read_bytes(path), "new content\r\n");
-    EXPECT_TRUE(replace_file_content(path, ""));
-    EXPECT_EQ(read_bytes(path), "");
-    EXPECT_FALSE(replace_file_content(dir + "missing\\data.txt", "x"));
-    EXPECT_FALSE(exists(dir + "missing"));
-    // The temporary file cannot be made: the old content stays.
-    write_bytes(path, "old");
-    CreateDirectoryA((path + ".tmp").c_str(), nullptr);
-    EXPECT_FALSE(replace_file_content(path, "new"));
-    EXPECT_EQ(read_bytes(path), "old");
-    RemoveDirectoryA((path + ".tmp").c_str());
-    // A write-protected target is not replaced (Wine, unlike Windows, would
-    // move over it; the program refuses by itself).
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(replace_file_content(path, "new"));
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(read_bytes(path), "old");
-    EXPECT_FALSE(exists(path + ".tmp"));
-}
-
 TEST_F(AppFiles, PresetsWriteFiveBytesAndReportFailures) {
     const std::string options = dir + "options.set";
     AppState& s = app();
