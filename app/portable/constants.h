@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "app/version.h"
+
 namespace tintwerk {
 
 // Object numbers. Numbers of different kinds are independent.
@@ -49,6 +51,7 @@ inline constexpr const char* SETTINGS_FILE = "pal_change.prf";
 inline constexpr const char* NOT_SET = "nix";
 inline constexpr const char* STOCK_PALETTE = "qz.pal";
 inline constexpr const char* MESSAGE_TITLE = "Achtung";
-inline constexpr const char* CREDIT_LINE = "Tintwerk 1.0 - Farbpaletten f\xFCr Pistova";
+// "Tintwerk 1.0 - ...": the version as major.minor from the build.
+inline constexpr const char* CREDIT_LINE = "Tintwerk " TW_VERSION_SHORT " - Farbpaletten f\xFCr Pistova";
 
 }  // namespace tintwerk
