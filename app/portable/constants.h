@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "app/version.h"
+
 namespace tintwerk {
 
 // Object numbers. Numbers of different kinds are independent.
@@ -55,6 +57,7 @@ inline constexpr const char* PRISTINE_COPY_MISSING_TEXT = "qz.ini.orig nicht ang
 // A temporary copy left beside a file by an interrupted rewrite (followed by its name).
 inline constexpr const char* LEFTOVER_TEXT = "Gefunden: ";
 
-inline constexpr const char* CREDIT_LINE = "Tintwerk 1.0 - Farbpaletten f\xFCr Pistova";
+// "Tintwerk 1.0 - ...": the version as major.minor from the build.
+inline constexpr const char* CREDIT_LINE = "Tintwerk " TW_VERSION_SHORT " - Farbpaletten f\xFCr Pistova";
 
 }  // namespace tintwerk
