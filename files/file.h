@@ -63,6 +63,11 @@ int file_flush(intptr_t number);
 
 // Whole files.
 
+// 1 when a file of that name exists and can be opened for reading (a folder
+// cannot); it is opened and closed again, sharing reading and writing, so a
+// file another program is writing counts too. 0 otherwise.
+int file_exists(tw::TextArg path);
+
 // 1 when a file or folder of that name is there (whether or not it can be
 // read) or when that cannot be told; 0 only when it is surely missing.
 int file_present(tw::TextArg path);

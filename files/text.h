@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "runtime/text_arg.h"
 
@@ -49,3 +50,8 @@ bool text_equal(tw::TextArg a, tw::TextArg b);
 
 // The pieces joined into one text.
 std::string text_concat(std::initializer_list<tw::TextArg> pieces);
+
+// The lines of a whole text as file_read_line reads them one by one up to the
+// end of a file: CR LF, LF, a lone CR or a zero byte end a line, and a final
+// line end gives no extra empty line.
+std::vector<std::string> text_lines(tw::TextArg text);

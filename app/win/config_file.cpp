@@ -8,10 +8,12 @@
 namespace tintwerk {
 
 bool read_config_lines(const std::string& path, std::vector<std::string>& lines) {
-    if (!file_open_read(APP_FILE, path)) return false;
+    // Read whole, sharing reading and writing: the game may hold qz.ini open
+    // for writing while it runs.
+    std::string bytes;
+    if (!file_read_all(path, bytes)) return false;
     lines.clear();
-    while (!file_eof(APP_FILE)) lines.push_back(text_trim(file_read_line(APP_FILE)));
-    file_close(APP_FILE);
+    for (std::string& line : text_lines(bytes)) lines.push_back(text_trim(line));
     return true;
 }
 

@@ -53,9 +53,8 @@ void detect_active_palette() {
 
 void activate_palette() {
     AppState& s = app();
-    const bool exists = file_open_read(APP_FILE, text_concat({s.palette_folder, s.selected_palette})) != 0;
+    const bool exists = file_exists(text_concat({s.palette_folder, s.selected_palette})) != 0;
     s.launch_allowed = exists ? 1 : 0;
-    if (file_is_open(APP_FILE)) file_close(APP_FILE);
     if (!exists) {
         show_message("Fehler Palette !!");
         set_status(active_status(s));

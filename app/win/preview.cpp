@@ -23,11 +23,10 @@ void show_preview() {
     s.selected_palette = control_get_text(CTL_PALETTE_LIST);
     set_status(shorten_text(s.selected_palette, STATUS_LIMIT));
     s.preview_path = preview_path_for(s.palette_folder, path_file_part(s.selected_palette));
-    if (!file_open_read(APP_FILE, s.preview_path)) {
+    if (!file_exists(s.preview_path)) {
         control_set_state(CTL_PREVIEW, image_handle(DEFAULT_PREVIEW_IMAGE));
         return;
     }
-    file_close(APP_FILE);
     // A picture larger than the box is made at the box's size straight away:
     // what it costs follows the box, not the size the file claims.
     image_load_fit(PREVIEW_IMAGE, s.preview_path, preview_fit);

@@ -23,19 +23,12 @@ public:
     void write_int(std::string_view key, int32_t value) override { prefs_write_int(key, value); }
 };
 
-bool file_exists(const std::string& path) {
-    const bool opened = file_open_read(APP_FILE, path) != 0;
-    if (file_is_open(APP_FILE)) file_close(APP_FILE);
-    return opened;
-}
-
 void fatal(const char* text) { show_message(text); }
 
 // Steps of the file discovery; false ends the program after its message.
 bool find_game_executable() {
     AppState& s = app();
-    if (file_open_read(APP_FILE, s.game_exe_path)) {
-        file_close(APP_FILE);
+    if (file_exists(s.game_exe_path)) {
         s.launch_allowed = 1;
         return true;
     }
@@ -76,12 +69,14 @@ bool find_palette_folder() {
     return false;
 }
 
-// A temporary copy that an interrupted rewrite left beside qz.ini, options.set
-// or the settings file holds what was to be written: it is named in the status
-// line and left where it is, never used or removed without the player.
+// A temporary copy that an interrupted rewrite left beside qz.ini, its
+// pristine copy, options.set or the settings file holds what was to be
+// written: it is named in the status line and left where it is, never used or
+// removed without the player.
 void report_leftover_copies() {
     const AppState& s = app();
-    for (const std::string& path : {s.game_ini_path, s.options_path, std::string(SETTINGS_FILE)}) {
+    for (const std::string& path :
+         {s.game_ini_path, s.game_ini_path + ".orig", s.options_path, std::string(SETTINGS_FILE)}) {
         const std::string name = file_leftover_copy(path);
         if (name.empty()) continue;
         set_status(shorten_text(text_concat({LEFTOVER_TEXT, name}), STATUS_LIMIT));

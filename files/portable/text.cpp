@@ -1,9 +1,11 @@
 // Text helpers. Everything works on bytes; nothing here depends on a locale.
-#include <cstdint>
 #include "files/text.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+
+#include "files/portable/line_buffer.h"
 
 void text_init() {}
 
@@ -127,3 +129,5 @@ std::string text_concat(std::initializer_list<tw::TextArg> pieces) {
     for (const tw::TextArg& p : pieces) out.append(p.view());
     return out;
 }
+
+std::vector<std::string> text_lines(tw::TextArg text) { return tw::split_lines(text.view()); }

@@ -176,6 +176,17 @@ int file_replace_content(tw::TextArg path, std::string_view content) {
     return replacement.begin() && replacement.finish(content) ? 1 : 0;
 }
 
+int file_exists(tw::TextArg path) {
+    const std::string name = path.str();
+    if (name.empty() || name.find('\0') != std::string::npos) return 0;
+    tw::FileCalls& f = tw::file_calls();
+    HANDLE h = f.CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    f.CloseHandle(h);
+    return 1;
+}
+
 int file_present(tw::TextArg path) {
     const std::string name = path.str();
     if (name.empty() || name.find('\0') != std::string::npos) return 0;

@@ -251,3 +251,54 @@ TEST(GameConfig, LinesAddedByTheGameMeanwhileSurviveAnActivation) {
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
 }
+
+TEST(GameConfig, QzIniHeldByTheGameWithReadAndWriteSharingIsStillRewritten) {
+  Fixture fx("ini_shared");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+  const std::string ini = read_file(fx.ini());
+  // The game keeps qz.ini open as the C runtime's fopen(..., "r+") does:
+  // reading and writing shared, deleting not. It holds it from before the start.
+  HANDLE game = CreateFileA(fx.ini().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(game, INVALID_HANDLE_VALUE);
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  app.select("sunset.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal")));
+  app.click(4);
+  EXPECT_EQ(app.text(2), "Palette = org");
+  EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = qz.pal"));
+  EXPECT_EQ(folder_names(fx.game), with_orig()) << "the recovery copy was left behind";
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+  CloseHandle(game);
+}
+
+TEST(GameConfig, ATemporaryCopyLeftByAnInterruptedRewriteIsReportedAndKept) {
+  Fixture fx("leftover");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+  const std::string ini = read_file(fx.ini());
+  const std::string copy = "PaletteFile = c:\\what\\was\\to\\be\\written.pal\r\n";
+  write_file(fx.ini() + ".tw3.tmp", copy);
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  EXPECT_EQ(app.text(2), "Gefunden: qz.ini.tw3.tmp");
+  app.select("autumn.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "qz.ini= autumn.pal");
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+  EXPECT_EQ(read_file(fx.ini() + ".tw3.tmp"), copy) << "the copy was used or removed";
+  EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "autumn.pal"));
+}

@@ -133,6 +133,21 @@ TEST_F(WholeFiles, ReadingPresenceAndLeftovers) {
     write_bytes(path, std::string("a\0b", 3));
     EXPECT_EQ(file_present(path), 1);
     EXPECT_EQ(file_present(tmp.path()), 1) << "a folder is there too";
+    EXPECT_EQ(file_exists(path), 1);
+    EXPECT_EQ(file_exists(tmp.path()), 0) << "a folder is no file to open";
+    EXPECT_EQ(file_exists(tmp / "none"), 0);
+    {
+        // A file another program is writing still counts as there.
+        HANDLE writer = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(file_exists(path), 1);
+        CloseHandle(writer);
+        HANDLE locked = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(file_exists(path), 0) << "held without any sharing: it cannot be opened";
+        EXPECT_EQ(file_present(path), 1);
+        CloseHandle(locked);
+    }
     ASSERT_EQ(file_read_all(path, bytes), 1);
     EXPECT_EQ(bytes, std::string("a\0b", 3));
 
