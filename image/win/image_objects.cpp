@@ -1,6 +1,7 @@
 // Image objects on GDI: the image table, the creating calls (BMP and icon files
 // through the platform's own services, everything else through the decoder
 // registry), measuring, scaling and release.
+#include "runtime/gdi_calls.h"
 #include "runtime/win32.h"
 
 #include <cstdlib>
@@ -25,9 +26,9 @@ struct ImageRecord {
     void release() {
         if (!handle) return;
         if (GetObjectType(handle) == OBJ_BITMAP)
-            DeleteObject(handle);
+            tw::gdi::delete_bitmap(static_cast<HBITMAP>(handle));
         else
-            DestroyIcon(static_cast<HICON>(handle));
+            tw::gdi::destroy_icon(static_cast<HICON>(handle));
         handle = nullptr;
     }
 };
@@ -45,11 +46,11 @@ bool too_many_pixels(int64_t width, int64_t height, int64_t limit) { return widt
 // An empty bitmap: a DIB section of the given bit count (bottom-up rows for a
 // positive height), or with the DDB flag one in the display's format.
 HBITMAP bitmap_create(int width, int height, int flags, int depth) {
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC screen = tw::gdi::screen_dc();
     if (!screen) return nullptr;
     HBITMAP bitmap;
     if (flags & IMAGE_FLAG_DDB) {
-        bitmap = CreateCompatibleBitmap(screen, width, height < 0 ? -height : height);
+        bitmap = tw::gdi::compatible_bitmap(screen, width, height < 0 ? -height : height);
     } else {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -59,9 +60,9 @@ HBITMAP bitmap_create(int width, int height, int flags, int depth) {
         info.bmiHeader.biBitCount = static_cast<WORD>(depth);
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap = tw::gdi::dib_section(screen, &info, &bits);
     }
-    DeleteDC(screen);
+    tw::gdi::delete_dc(screen);
     return bitmap;
 }
 
@@ -77,7 +78,7 @@ bool describe(HANDLE h, int& width, int& height, int& depth) {
         return true;
     }
     ICONINFO ii = {};
-    if (!GetIconInfo(static_cast<HICON>(h), &ii)) return false;
+    if (!tw::gdi::icon_info(static_cast<HICON>(h), &ii)) return false;
     bool ok;
     if (ii.hbmColor) {
         ok = GetObjectA(ii.hbmColor, sizeof bm, &bm) != 0;
@@ -90,17 +91,17 @@ bool describe(HANDLE h, int& width, int& height, int& depth) {
         height = bm.bmHeight / 2;
         depth = 1;
     }
-    if (ii.hbmColor) DeleteObject(ii.hbmColor);
-    if (ii.hbmMask) DeleteObject(ii.hbmMask);
+    tw::gdi::delete_bitmap(ii.hbmColor);
+    tw::gdi::delete_bitmap(ii.hbmMask);
     return ok;
 }
 
 void release_handle(HANDLE h) {
     if (!h) return;
     if (is_bitmap(h))
-        DeleteObject(h);
+        tw::gdi::delete_bitmap(static_cast<HBITMAP>(h));
     else
-        DestroyIcon(static_cast<HICON>(h));
+        tw::gdi::destroy_icon(static_cast<HICON>(h));
 }
 
 // Stores a made image in its slot; a handle the record cannot describe (or
@@ -129,14 +130,15 @@ HANDLE catch_bmp(const uint8_t* data, std::size_t length, int flags) {
         return nullptr;
     HBITMAP bitmap = bitmap_create(bmp.width, bmp.height, flags, 32);
     if (!bitmap) return nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
+    HDC dc = tw::gdi::memory_dc();
     const UINT rows = static_cast<UINT>(bmp.height < 0 ? -bmp.height : bmp.height);
-    int done = dc ? SetDIBits(dc, bitmap, 0, rows, bmp.pixels,
-                              reinterpret_cast<const BITMAPINFO*>(bmp.info.data()), DIB_RGB_COLORS)
+    int done = dc ? tw::gdi::gdi_calls().SetDIBits(dc, bitmap, 0, rows, bmp.pixels,
+                                                   reinterpret_cast<const BITMAPINFO*>(bmp.info.data()),
+                                                   DIB_RGB_COLORS)
                   : 0;
-    if (dc) DeleteDC(dc);
+    tw::gdi::delete_dc(dc);
     if (done == 0) {
-        DeleteObject(bitmap);
+        tw::gdi::delete_bitmap(bitmap);
         return nullptr;
     }
     return bitmap;
@@ -149,9 +151,8 @@ HANDLE catch_icon(const uint8_t* data, std::size_t length) {
     // The platform wants the image's bytes in a block of their own.
     std::vector<BYTE> bytes(data + img.offset, data + img.offset + img.size);
     const DWORD size = static_cast<DWORD>(bytes.size());
-    HICON icon = CreateIconFromResourceEx(bytes.data(), size, TRUE, 0x00030000, img.width, img.height, 0);
-    if (!icon && !img.png && img.bit_count != 16)
-        icon = CreateIconFromResource(bytes.data(), size, TRUE, 0x00030000);
+    HICON icon = tw::gdi::icon_from_resource(bytes.data(), size, img.width, img.height);
+    if (!icon && !img.png && img.bit_count != 16) icon = tw::gdi::icon_from_resource_plain(bytes.data(), size);
     return icon;
 }
 
@@ -177,7 +178,7 @@ HANDLE decode_current(int kind, int flags, int64_t max_pixels) {
     info.bmiHeader.biBitCount = kind == IMAGE_PIXELS_BGRA ? 32 : 24;
     info.bmiHeader.biCompression = BI_RGB;
 
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC screen = tw::gdi::screen_dc();
     if (!screen) {
         decoder_abandon_current();
         return nullptr;
@@ -187,7 +188,7 @@ HANDLE decode_current(int kind, int flags, int64_t max_pixels) {
     const bool ddb = (flags & IMAGE_FLAG_DDB) != 0;
     if (!ddb) {
         void* bits = nullptr;
-        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap = tw::gdi::dib_section(screen, &info, &bits);
         target = bitmap ? static_cast<unsigned char*>(bits) : nullptr;
     } else {
         target = static_cast<unsigned char*>(
@@ -199,25 +200,21 @@ HANDLE decode_current(int kind, int flags, int64_t max_pixels) {
         decoder_decode_current(target, stride);
     } else {
         decoder_abandon_current();
-        if (bitmap) DeleteObject(bitmap);
+        tw::gdi::delete_bitmap(bitmap);
         bitmap = nullptr;
     }
     if (ddb && target) {
-        bitmap = CreateCompatibleBitmap(screen, width, height);
-        HDC dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
-        if (dc) {
-            if (!SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), target, &info, DIB_RGB_COLORS)) {
-                DeleteObject(bitmap);
-                bitmap = nullptr;
-            }
-            DeleteDC(dc);
-        } else if (bitmap) {
-            DeleteObject(bitmap);
+        bitmap = tw::gdi::compatible_bitmap(screen, width, height);
+        HDC dc = bitmap ? tw::gdi::memory_dc() : nullptr;
+        if (!dc || !tw::gdi::gdi_calls().SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), target, &info,
+                                                   DIB_RGB_COLORS)) {
+            tw::gdi::delete_bitmap(bitmap);
             bitmap = nullptr;
         }
+        tw::gdi::delete_dc(dc);
         HeapFree(GetProcessHeap(), 0, target);
     }
-    DeleteDC(screen);
+    tw::gdi::delete_dc(screen);
     return bitmap;
 }
 
@@ -300,16 +297,16 @@ intptr_t load_file(intptr_t number, tw::TextArg path, int flags, ImageFitRule fi
         if (!bmp_header_size(head, got, width, height) || too_many_pixels(width, height, IMAGE_MAX_PIXELS))
             return store(rec, nullptr, flags);
         const UINT load = (flags & IMAGE_FLAG_DDB) ? LR_LOADFROMFILE : LR_LOADFROMFILE | LR_CREATEDIBSECTION;
-        h = LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, load);
+        h = tw::gdi::load_image(name.c_str(), IMAGE_BITMAP, load);
         BITMAP bm = {};
         if (h && (load & LR_CREATEDIBSECTION) && GetObjectA(h, sizeof bm, &bm) && bm.bmBitsPixel <= 8) {
             // Palette bitmaps are kept in the display's format.
-            DeleteObject(h);
-            h = LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+            tw::gdi::delete_bitmap(static_cast<HBITMAP>(h));
+            h = tw::gdi::load_image(name.c_str(), IMAGE_BITMAP, LR_LOADFROMFILE);
         }
     } else if (tw::image::icon_signature(head, got) && icon_file_too_large(name)) {
         return store(rec, nullptr, flags);
-    } else if ((h = LoadImageA(nullptr, name.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)) != nullptr) {
+    } else if ((h = tw::gdi::load_image(name.c_str(), IMAGE_ICON, LR_LOADFROMFILE)) != nullptr) {
         // an icon at its own size
     } else if (int kind = tw::image::decoder_find_file_fit(name.c_str(), fit, fitted)) {
         h = decode_current(kind, flags, fit ? IMAGE_MAX_FIT_PIXELS : IMAGE_MAX_PIXELS);
@@ -362,9 +359,9 @@ intptr_t image_resize(intptr_t number, int width, int height, int mode) {
 
     if (!is_bitmap(rec->handle)) {
         // An icon is scaled by the platform into a new icon.
-        HANDLE icon = CopyImage(rec->handle, IMAGE_ICON, width, height, 0);
+        HANDLE icon = tw::gdi::copy_icon(rec->handle, width, height);
         if (!icon) return 0;
-        DestroyIcon(static_cast<HICON>(rec->handle));
+        tw::gdi::destroy_icon(static_cast<HICON>(rec->handle));
         rec->handle = icon;
         rec->width = static_cast<int16_t>(width);
         rec->height = static_cast<int16_t>(height);
@@ -373,12 +370,13 @@ intptr_t image_resize(intptr_t number, int width, int height, int mode) {
 
     HBITMAP fresh = bitmap_create(width, height, rec->flags, rec->depth);
     if (!fresh) return 0;
-    HDC target = CreateCompatibleDC(nullptr);
-    HDC source = CreateCompatibleDC(nullptr);
+    tw::gdi::GdiCalls& g = tw::gdi::gdi_calls();
+    HDC target = tw::gdi::memory_dc();
+    HDC source = tw::gdi::memory_dc();
     BOOL copied = FALSE;
     if (target && source) {
-        HGDIOBJ old_target = SelectObject(target, fresh);
-        HGDIOBJ old_source = SelectObject(source, rec->handle);
+        HGDIOBJ old_target = g.SelectObject(target, fresh);
+        HGDIOBJ old_source = g.SelectObject(source, rec->handle);
         if (old_target && old_source) {
             if (mode == 0) {
                 SetStretchBltMode(target, HALFTONE);
@@ -386,23 +384,23 @@ intptr_t image_resize(intptr_t number, int width, int height, int mode) {
             } else {
                 SetStretchBltMode(target, COLORONCOLOR);
             }
-            copied = StretchBlt(target, 0, 0, width, height, source, 0, 0, rec->width, rec->height, SRCCOPY);
+            copied = g.StretchBlt(target, 0, 0, width, height, source, 0, 0, rec->width, rec->height, SRCCOPY);
         }
-        if (old_target) SelectObject(target, old_target);
-        if (old_source) SelectObject(source, old_source);
+        if (old_target) g.SelectObject(target, old_target);
+        if (old_source) g.SelectObject(source, old_source);
     }
-    if (target) DeleteDC(target);
-    if (source) DeleteDC(source);
+    tw::gdi::delete_dc(target);
+    tw::gdi::delete_dc(source);
 
     // The old bitmap goes in every case; a failed copy leaves no image.
-    DeleteObject(rec->handle);
+    tw::gdi::delete_bitmap(static_cast<HBITMAP>(rec->handle));
     rec->width = static_cast<int16_t>(width);
     rec->height = static_cast<int16_t>(height);
     if (copied) {
         rec->handle = fresh;
         return reinterpret_cast<intptr_t>(fresh);
     }
-    DeleteObject(fresh);
+    tw::gdi::delete_bitmap(fresh);
     rec->handle = nullptr;
     return 0;
 }

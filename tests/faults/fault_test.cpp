@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "image/image.h"
 #include "files/files.h"
 #include "prefs/prefs.h"
 #include "tests/faults/fault_seam.h"
@@ -320,6 +321,40 @@ TEST_P(WritePaths, SettingsSaveLeavesTheSettingsFileOldOrNew) { exercise(kPaths[
 
 INSTANTIATE_TEST_SUITE_P(Faults, WritePaths, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Held" : "Free"; });
+
+// Loading pictures opens files too: with any of those calls failing, no file
+// handle stays open (and the number names no image or a whole one).
+TEST(ImageFiles, NoFileHandleIsLeftWhenAFileCallFails) {
+    faults::install();
+    tw_test::TempFolder tmp;
+    // A 1 x 1 BMP, an icon directory the platform rejects, and a file of no known kind.
+    const std::string bmp = tmp / "p.bmp", ico = tmp / "p.ico", other = tmp / "p.jpg";
+    tw_test::write_bytes(bmp, std::string("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 30) +
+                                  std::string(28, '\0'));
+    tw_test::write_bytes(ico, std::string("\0\0\x01\0\x01\0", 6) + std::string(40, '\x11'));
+    tw_test::write_bytes(other, "neither BMP nor JPEG");
+    decoder_registry_reset();
+    image_library_init();
+    jpeg_decoder_register();
+    long points = 0;
+    for (const std::string& path : {bmp, ico, other}) {
+        faults::arm(0, faults::Kind::DiskFull);
+        image_load(5, path);
+        const long n = faults::calls();
+        ASSERT_GT(n, 0) << path;
+        for (long k = 1; k <= n; ++k)
+            for (faults::Kind kind : faults::kErrorKinds) {
+                faults::arm(k, kind);
+                image_load(5, path);
+                faults::disarm();
+                EXPECT_EQ(faults::open_handles(), 0) << path << " call " << k;
+                ++points;
+            }
+    }
+    image_free_all();
+    faults::remove();
+    EXPECT_GT(points, 0);
+}
 
 int main(int argc, char** argv) {
     // A holder: keep the file open as the game would until ended.

@@ -56,8 +56,6 @@ inline std::string temp_path(const char* name) {
     return std::string(dir) + "tw_image_" + name;
 }
 
-inline DWORD gdi_objects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
-
 inline Bytes quadrant_jpeg(int w, int h) {
     return samples::make_jpeg(w, h, [w, h](int x, int y) { return samples::quadrant_colour(x, y, w, h); });
 }

@@ -11,6 +11,7 @@
 
 #include "image/image.h"
 #include "image/portable/decoders.h"
+#include "runtime/resource_count.h"
 #include "tests/image/gdi_pixels.h"
 #include "tests/image/samples.h"
 
@@ -231,9 +232,9 @@ TEST_F(ImageObjects, BadInputGivesZeroAndLeavesNothingBehind) {
     wide_bmp[19] = 0x9C;
     const Bytes empty, one = {'B'};
 
-    // Windows counts the process's GDI objects; Wine 8's GetGuiResources is a
-    // stub answering 0, so under Wine this comparison cannot see a leak.
-    const DWORD before = gdi_objects();
+    // The library's own counts: Wine 8's GetGuiResources is a stub answering 0.
+    const long bitmaps = tw::resources_held(tw::Resource::Bitmap), icons = tw::resources_held(tw::Resource::Icon),
+               dcs = tw::resources_held(tw::Resource::DeviceContext);
     ASSERT_NE(image_catch(9, good.data(), good.size()), 0);
     struct Case {
         const char* what;
@@ -249,7 +250,10 @@ TEST_F(ImageObjects, BadInputGivesZeroAndLeavesNothingBehind) {
     }
     EXPECT_EQ(image_catch(9, nullptr), 0);
     EXPECT_EQ(image_catch(-5, good.data(), good.size()), 0);
-    EXPECT_EQ(gdi_objects(), before) << "GDI objects left behind";
+    image_free(9);
+    EXPECT_EQ(tw::resources_held(tw::Resource::Bitmap), bitmaps) << "bitmaps left behind";
+    EXPECT_EQ(tw::resources_held(tw::Resource::Icon), icons) << "icons left behind";
+    EXPECT_EQ(tw::resources_held(tw::Resource::DeviceContext), dcs) << "device contexts left behind";
     EXPECT_EQ(image_width(12345), 0);
     image_free(12345);  // nothing there: nothing happens
 }

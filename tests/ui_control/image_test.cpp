@@ -2,6 +2,8 @@
 // WM_PRINT, and the image control's mouse events.
 #include "harness.h"
 
+#include "runtime/resource_count.h"
+
 #include <algorithm>
 
 namespace {
@@ -15,7 +17,16 @@ protected:
     void TearDown() override {
         ControlTest::TearDown();
         for (HBITMAP b : bitmaps_) DeleteObject(b);
+        // Painting took device contexts and clip regions and measured icons
+        // (their bitmaps): all of them given back.
+        for (tw::Resource r : {tw::Resource::DeviceContext, tw::Resource::Region, tw::Resource::Bitmap})
+            EXPECT_EQ(tw::resources_held(r), held_[static_cast<std::size_t>(r)]) << static_cast<int>(r);
     }
+    long held_[static_cast<std::size_t>(tw::Resource::Count)] = {
+        tw::resources_held(tw::Resource::Bitmap), tw::resources_held(tw::Resource::DeviceContext),
+        tw::resources_held(tw::Resource::Brush),  tw::resources_held(tw::Resource::Font),
+        tw::resources_held(tw::Resource::Icon),   tw::resources_held(tw::Resource::Region),
+        tw::resources_held(tw::Resource::Module), tw::resources_held(tw::Resource::ItemList)};
     intptr_t bitmap(int w, int h, COLORREF c) {
         bitmaps_.push_back(solid_bitmap(w, h, c));
         return reinterpret_cast<intptr_t>(bitmaps_.back());

@@ -1,6 +1,7 @@
 // The requesters and the message box answered by a helper thread that finds
 // the dialog, looks at it, types and presses its buttons, while the program's
 // other windows must stay disabled exactly as long as the dialog is open.
+#include "runtime/resource_count.h"
 #include "harness.h"
 
 #include <atomic>
@@ -157,7 +158,15 @@ protected:
     void TearDown() override {
         for (intptr_t n : {10, 11, 12}) window_close(n);
         drain();
+        // Whatever way the dialog ended, the shell library and the chosen
+        // item list were given back (Wine keeps no count of them).
+        EXPECT_EQ(tw::resources_held(tw::Resource::Module), modules_);
+        EXPECT_EQ(tw::resources_held(tw::Resource::ItemList), item_lists_);
+        EXPECT_EQ(tw::resources_held(tw::Resource::DeviceContext), dcs_);
     }
+    long modules_ = tw::resources_held(tw::Resource::Module);
+    long item_lists_ = tw::resources_held(tw::Resource::ItemList);
+    long dcs_ = tw::resources_held(tw::Resource::DeviceContext);
     // Called on the helper thread while the dialog is open.
     void note_while_open(HWND dialog) {
         owner_seen_ = GetWindow(dialog, GW_OWNER);

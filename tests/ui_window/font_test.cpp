@@ -1,4 +1,5 @@
 // Fonts by point size, the shared brush cache and theme detection.
+#include "runtime/resource_count.h"
 #include "tests/ui_window/test_events.h"
 
 namespace {
@@ -18,6 +19,7 @@ int screen_dpi() {
 
 TEST(Fonts, PointSizeFollowsTheScreenResolution) {
     font_library_init();
+    const long fonts = tw::resources_held(tw::Resource::Font), dcs = tw::resources_held(tw::Resource::DeviceContext);
     EXPECT_EQ(font_handle(1), 0) << "never loaded";
     intptr_t first = font_load(1, "Lucida Console", 12);
     ASSERT_NE(first, 0);
@@ -62,9 +64,12 @@ TEST(Fonts, PointSizeFollowsTheScreenResolution) {
     EXPECT_EQ(font_handle(20), 0);
     EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(third)), 0u);
     EXPECT_EQ(GetObjectType(dynamic_font), 0u);
+    EXPECT_EQ(tw::resources_held(tw::Resource::Font), fonts) << "a font was left";
+    EXPECT_EQ(tw::resources_held(tw::Resource::DeviceContext), dcs) << "a screen context was left";
 }
 
 TEST(BrushCache, UsersOfOneColourShareOneBrush) {
+    const long brushes = tw::resources_held(tw::Resource::Brush);
     intptr_t a = brush_acquire(0xEFE6DC);
     intptr_t b = brush_acquire(0xEFE6DC);
     intptr_t other = brush_acquire(0x4A3100);
@@ -92,7 +97,9 @@ TEST(BrushCache, UsersOfOneColourShareOneBrush) {
     // A colour used again after its brush died gets a working brush.
     intptr_t again = brush_acquire(0xEFE6DC);
     EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(again)), static_cast<DWORD>(OBJ_BRUSH));
+    EXPECT_EQ(tw::resources_held(tw::Resource::Brush), brushes + 1);
     brush_release(again);
+    EXPECT_EQ(tw::resources_held(tw::Resource::Brush), brushes) << "a brush outlived its last user";
 }
 
 TEST(Theme, VersionIsKnownAndNoVisualStylesWithoutManifest) {

@@ -1,5 +1,6 @@
 // The cache of solid brushes shared by colour, counted by their users.
 #include <list>
+#include "runtime/gdi_calls.h"
 #include <new>
 
 #include "ui/win/window_internal.h"
@@ -48,12 +49,12 @@ intptr_t brush_acquire(int colour) {
             return reinterpret_cast<intptr_t>(e.brush);
         }
     }
-    HBRUSH brush = CreateSolidBrush(wanted);
+    HBRUSH brush = tw::gdi::solid_brush(wanted);
     if (!brush) return 0;
     try {
         c.entries.push_front({wanted, brush, 1});
     } catch (const std::bad_alloc&) {
-        DeleteObject(brush);
+        tw::gdi::delete_brush(brush);
         return 0;
     }
     return reinterpret_cast<intptr_t>(brush);
@@ -66,7 +67,7 @@ void brush_release(intptr_t brush) {
     for (auto it = c.entries.begin(); it != c.entries.end(); ++it) {
         if (reinterpret_cast<intptr_t>(it->brush) != brush) continue;
         if (--it->users <= 0) {
-            DeleteObject(it->brush);
+            tw::gdi::delete_brush(it->brush);
             c.entries.erase(it);
         }
         return;

@@ -1,5 +1,6 @@
 // Fonts loaded by face name and point size under object numbers.
 #include "runtime/object_table.h"
+#include "runtime/gdi_calls.h"
 #include "ui/win/window_internal.h"
 
 namespace {
@@ -8,7 +9,7 @@ struct FontObject {
     HFONT handle = nullptr;
     bool in_use() const { return handle != nullptr; }
     void release() {
-        DeleteObject(handle);
+        tw::gdi::delete_font(handle);
         handle = nullptr;
     }
 };
@@ -25,17 +26,17 @@ void font_library_init() { fonts(); }
 intptr_t font_load(intptr_t number, tw::TextArg face, int points, uint32_t flags) {
     FontObject* f = fonts().prepare(number);
     if (!f) return 0;
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC screen = tw::gdi::screen_dc();
     if (!screen) {
         fonts().discard(f);
         return 0;
     }
     int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
     std::string name = face.str();
-    f->handle = CreateFontA(height, 0, 0, 0, (flags & FONT_BOLD) ? FW_BOLD : FW_NORMAL, (flags & FONT_ITALIC) ? 1 : 0,
+    f->handle = tw::counted(tw::Resource::Font, tw::gdi::gdi_calls().CreateFontA(height, 0, 0, 0, (flags & FONT_BOLD) ? FW_BOLD : FW_NORMAL, (flags & FONT_ITALIC) ? 1 : 0,
                             (flags & FONT_UNDERLINE) ? 1 : 0, (flags & FONT_STRIKEOUT) ? 1 : 0, DEFAULT_CHARSET, 0, 0,
-                            (flags & FONT_HIGH_QUALITY) ? PROOF_QUALITY : DEFAULT_QUALITY, 0, name.c_str());
-    DeleteDC(screen);
+                            (flags & FONT_HIGH_QUALITY) ? PROOF_QUALITY : DEFAULT_QUALITY, 0, name.c_str()));
+    tw::gdi::delete_dc(screen);
     if (!f->handle) {
         fonts().discard(f);
         return 0;

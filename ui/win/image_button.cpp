@@ -2,6 +2,7 @@
 // then the picture is drawn centred over it (greyed when disabled, shifted by
 // one pixel while pushed), clipped to the face, with the focus mark on top.
 #include "ui/win/control_internal.h"
+#include "runtime/gdi_calls.h"
 #include "ui/win/window_internal.h"
 
 WNDPROC g_button_class_proc = nullptr;
@@ -24,12 +25,12 @@ bool picture_size(HANDLE image, SIZE& size, UINT& kind) {
         return true;
     }
     ICONINFO info{};
-    if (!GetIconInfo(static_cast<HICON>(image), &info)) return false;
+    if (!tw::gdi::icon_info(static_cast<HICON>(image), &info)) return false;
     BITMAP bm{};
     bool ok = info.hbmMask && GetObjectA(info.hbmMask, sizeof bm, &bm);
     if (ok) size = {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
+    tw::gdi::delete_bitmap(info.hbmColor);
+    tw::gdi::delete_bitmap(info.hbmMask);
     kind = DST_ICON;
     return ok;
 }
@@ -53,9 +54,9 @@ void paint_over(Control& c, HDC dc) {
     const bool room = client.right - client.left > 2 * inset && client.bottom - client.top > 2 * inset;
     if (room && picture && picture_size(picture, size, kind)) {
         // Keep the caller's clipping (a printing context may bring its own).
-        HRGN saved = CreateRectRgn(0, 0, 0, 0);
+        HRGN saved = tw::gdi::rect_region(0, 0, 0, 0);
         const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
-        HRGN clip = CreateRectRgn(client.left + inset, client.top + inset, client.right - inset,
+        HRGN clip = tw::gdi::rect_region(client.left + inset, client.top + inset, client.right - inset,
                                   client.bottom - inset);
         if (clip) ExtSelectClipRgn(dc, clip, had_clip ? RGN_AND : RGN_COPY);
 
@@ -67,8 +68,8 @@ void paint_over(Control& c, HDC dc) {
         DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(picture), 0, x, y, 0, 0, kind);
 
         SelectClipRgn(dc, had_clip ? saved : nullptr);
-        if (clip) DeleteObject(clip);
-        if (saved) DeleteObject(saved);
+        tw::gdi::delete_region(clip);
+        tw::gdi::delete_region(saved);
     }
 
     if (GetFocus() == h) {
@@ -127,10 +128,10 @@ LRESULT CALLBACK image_button_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_PRINT) {
             paint_over(*c, reinterpret_cast<HDC>(wp));
         } else if (IsWindowVisible(h)) {
-            HDC dc = GetDC(h);
+            HDC dc = tw::gdi::window_dc(h);
             if (dc) {
                 paint_over(*c, dc);
-                ReleaseDC(h, dc);
+                tw::gdi::release_window_dc(h, dc);
             }
         }
         return result;

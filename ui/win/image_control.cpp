@@ -2,6 +2,7 @@
 // picture's own size, takes the picture's size, and reports clicks, double
 // clicks, right clicks and drags.
 #include "ui/win/control_internal.h"
+#include "runtime/gdi_calls.h"
 #include "ui/win/window_internal.h"
 
 #include <windowsx.h>
@@ -36,7 +37,7 @@ bool picture_size(HANDLE image, SIZE& size) {
         return true;
     }
     ICONINFO info{};
-    if (!GetIconInfo(static_cast<HICON>(image), &info)) return false;
+    if (!tw::gdi::icon_info(static_cast<HICON>(image), &info)) return false;
     BITMAP bm{};
     bool ok = false;
     if (info.hbmColor && GetObjectA(info.hbmColor, sizeof bm, &bm)) {
@@ -47,8 +48,8 @@ bool picture_size(HANDLE image, SIZE& size) {
         size = {bm.bmWidth, bm.bmHeight / 2};
         ok = true;
     }
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
+    tw::gdi::delete_bitmap(info.hbmColor);
+    tw::gdi::delete_bitmap(info.hbmMask);
     return ok;
 }
 

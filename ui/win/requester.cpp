@@ -1,6 +1,7 @@
 // Requesters (open file, choose folder) and the message box, with the bracket
 // that keeps the program's other windows disabled while a dialog is open.
 #include "ui/requester.h"
+#include "runtime/gdi_calls.h"
 
 #include "runtime/win32.h"
 
@@ -54,6 +55,11 @@ auto bracketed(F&& dialog) {
 int CALLBACK folder_callback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
     if (msg == BFFM_INITIALIZED && data) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
     return 0;
+}
+
+void free_module(HMODULE module) {
+    FreeLibrary(module);
+    tw::resource_released(tw::Resource::Module);
 }
 
 }  // namespace
@@ -146,7 +152,7 @@ std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder)
         CoInitialize(nullptr);
         g_folder_com_ready = true;
     }
-    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    HMODULE shell = tw::counted(tw::Resource::Module, LoadLibraryA("SHELL32.DLL"));
     if (!shell) return std::string();
     using BrowseFn = LPITEMIDLIST(WINAPI*)(LPBROWSEINFOA);
     using PathFn = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
@@ -157,7 +163,7 @@ std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder)
     if (!get_path)
         get_path = reinterpret_cast<PathFn>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetPathFromIDListA")));
     if (!browse || !get_path) {
-        FreeLibrary(shell);
+        free_module(shell);
         return std::string();
     }
 
@@ -178,16 +184,17 @@ std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder)
     info.lpfn = folder_callback;
     info.lParam = start[0] ? reinterpret_cast<LPARAM>(start) : 0;
 
-    LPITEMIDLIST chosen = bracketed([&] { return browse(&info); });
+    LPITEMIDLIST chosen = tw::counted(tw::Resource::ItemList, bracketed([&] { return browse(&info); }));
     std::string path;
     if (chosen) {
         char buffer[kPathBuffer] = {};
         if (get_path(chosen, buffer)) path = buffer;
         CoTaskMemFree(chosen);
+        tw::resource_released(tw::Resource::ItemList);
         // An item without a file-system path counts as nothing chosen.
         if (!path.empty() && path.back() != '\\') path += '\\';
     }
-    FreeLibrary(shell);
+    free_module(shell);
     return path;
 }
 

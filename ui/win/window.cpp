@@ -1,6 +1,7 @@
 // Numbered top-level windows: opening with client size and frame position,
 // closing, colours, size bounds and geometry.
 #include <ole2.h>
+#include "runtime/gdi_calls.h"
 
 #include <cstdio>
 
@@ -49,7 +50,7 @@ void WindowObject::release() {
     shortcuts.clear();
     if (shortcut_table) DestroyAcceleratorTable(shortcut_table);
     shortcut_table = nullptr;
-    if (brush) DeleteObject(brush);
+    tw::gdi::delete_brush(brush);
     brush = nullptr;
     colour = -1;
     hwnd = nullptr;
@@ -60,7 +61,7 @@ void window_forget(WindowObject* w) {
     w->shortcuts.clear();
     if (w->shortcut_table) DestroyAcceleratorTable(w->shortcut_table);
     w->shortcut_table = nullptr;
-    if (w->brush) DeleteObject(w->brush);
+    tw::gdi::delete_brush(w->brush);
     w->brush = nullptr;
     w->colour = -1;
     w->hwnd = nullptr;
@@ -186,10 +187,10 @@ void window_close_all() { windows().free_all(); }
 void window_set_colour(intptr_t number, int colour) {
     WindowObject* w = window_find(number);
     if (!w || w->colour == colour) return;
-    if (w->brush) DeleteObject(w->brush);
+    tw::gdi::delete_brush(w->brush);
     w->brush = nullptr;
     w->colour = colour;
-    if (colour != -1) w->brush = CreateSolidBrush(static_cast<COLORREF>(colour));
+    if (colour != -1) w->brush = tw::gdi::solid_brush(static_cast<COLORREF>(colour));
     InvalidateRect(w->hwnd, nullptr, TRUE);
 }
 
