@@ -218,6 +218,9 @@ TEST(Presets, OddValuesBecomeTheirLowByte) {
     EXPECT_EQ(b[2].value, 0);
     EXPECT_EQ(b[3].value, 255);
     EXPECT_EQ(b[4].value, 7);
+    // A hand-edited value of twenty digits stops at the 64-bit limit: its low byte is 255.
+    s.laps_hot = "99999999999999999999";
+    EXPECT_EQ(preset_bytes(s, Preset::Hotlap)[0].value, 255);
 }
 
 TEST(Preview, LargePicturesShrinkToTheBoxSmallOnesStay) {
@@ -290,6 +293,24 @@ TEST(SettingsFields, TypingIsLimitedPerColumnAndMarksChanges) {
     }
     EXPECT_EQ(preset_field_for(216), nullptr);
     EXPECT_EQ(preset_field_for(230), nullptr);
+
+    // However many digits are typed, the limit holds: twenty nines do not
+    // wrap round to a small or negative number.
+    AppState u;
+    for (const char* typed : {"99999999999999999999", "18446744073709551716", "9223372036854775808"})
+        EXPECT_EQ(take_field_text(u, *laps, typed), std::optional<std::string>("100")) << typed;
+}
+
+TEST(Presets, ThePatchedFileHasTheFiveBytesAndKeepsTheRest) {
+    AppState s;
+    s.laps_race = "5", s.tyre_race = "30", s.verbrauch_race = "30", s.sprit_race = "50", s.damage_race = "30";
+    std::string twenty(20, 'x');
+    patch_preset(twenty, preset_bytes(s, Preset::Race));
+    EXPECT_EQ(twenty, std::string("xxxx\x05xxxxxxxx\x1E\x1E\x1E\x32xxx", 20));
+    std::string missing;
+    patch_preset(missing, preset_bytes(s, Preset::Race));
+    EXPECT_EQ(missing, std::string("\0\0\0\0\x05\0\0\0\0\0\0\0\0\x1E\x1E\x1E\x32", 17))
+        << "a missing file grows with zeros up to offset 16";
 }
 
 TEST(SettingsFields, FavouriteDisplayTexts) {
