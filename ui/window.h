@@ -24,7 +24,7 @@ inline constexpr int EVENT_RESTORE = 13109;   // after a minimize or maximize, f
 // system controls (BN_CLICKED 0, EN_CHANGE 0x300, EN_UPDATE 0x400 ...).
 inline constexpr int CONTROL_EVENT_CLICK = 0;             // left click or selection change
 inline constexpr int CONTROL_EVENT_RIGHT_CLICK = 1;
-inline constexpr int CONTROL_EVENT_DOUBLE_CLICK = 2;
+inline constexpr int CONTROL_EVENT_DOUBLE_CLICK = 2;  // also Enter in a list: its default action
 inline constexpr int CONTROL_EVENT_RIGHT_DOUBLE_CLICK = 3;
 inline constexpr int CONTROL_EVENT_FOCUS_GAINED = 14000;
 inline constexpr int CONTROL_EVENT_FOCUS_LOST = 14001;

@@ -32,6 +32,16 @@ inline constexpr intptr_t CTL_MENU = 12;
 inline constexpr intptr_t CTL_FAVORITE1_LABEL = 17;
 inline constexpr intptr_t CTL_FAVORITE2_LABEL = 18;
 
+// The word each picture button's picture shows.
+struct ButtonWord {
+    intptr_t control;
+    const char* word;
+};
+inline constexpr ButtonWord BUTTON_WORDS[] = {
+    {CTL_ACTIVATE, "Palette"}, {CTL_LAUNCH, "Start"}, {CTL_RESTORE, "= Org"}, {CTL_HOTLAP, "Hotlap"},
+    {CTL_RACE, "Race"},        {CTL_MENU, "Menu"},    {CTL_FAVORITE1, "Top1"}, {CTL_FAVORITE2, "Top2"},
+};
+
 // Controls of the settings window.
 inline constexpr intptr_t CTL_OK = 200;
 inline constexpr intptr_t CTL_SET_TOP1 = 201;

@@ -64,7 +64,11 @@ void favorite_pressed(const std::string& favorite) {
 void dispatch_main_control(intptr_t control) {
     AppState& s = app();
     switch (control) {
-    case CTL_PALETTE_LIST: show_preview(); break;
+    case CTL_PALETTE_LIST:
+        show_preview();
+        // A double click or Enter, the list's default action, activates the palette.
+        if (event_type() == CONTROL_EVENT_DOUBLE_CLICK) activate_palette();
+        break;
     case CTL_RESTORE: restore_stock_palette(); break;
     case CTL_LAUNCH: launch_game(); break;
     case CTL_ACTIVATE: activate_palette(); break;
@@ -104,6 +108,10 @@ void build_main_window() {
     control_create_text(CTL_FAVORITE1_LABEL, 450, 375, 200, 24, shorten_text(s.favorite1, FAVORITE_LABEL_LIMIT));
     control_create_image_button(CTL_FAVORITE2, 350, 415, 80, 34, image_handle(108));
     control_create_text(CTL_FAVORITE2_LABEL, 450, 420, 200, 24, shorten_text(s.favorite2, FAVORITE_LABEL_LIMIT));
+
+    // Each picture button carries the word its picture shows as its window
+    // text, for screen readers; the picture alone is drawn.
+    for (const ButtonWord& b : BUTTON_WORDS) control_set_text(b.control, b.word);
 
     for (intptr_t text : {CTL_STATUS, CTL_FAVORITE1_LABEL, CTL_FAVORITE2_LABEL}) {
         control_set_colour(text, CONTROL_COLOUR_FRONT, s.text_colour);

@@ -200,6 +200,32 @@ TEST_F(Pictures, ImageButtonCentresShiftsGreysAndClipsThePicture) {
     EXPECT_EQ(rect_text(tiny.find(kRed)), rect_text(RECT{0, 0, 0, 0}));
 }
 
+TEST_F(Pictures, ImageButtonCarriesItsWordWithoutDrawingIt) {
+    // What a screen reader announces is the window text; the face shows only
+    // the picture, exactly as without a text.
+    HWND plain = reinterpret_cast<HWND>(control_create_image_button(23, 0, 0, 80, 34, bitmap(8, 8, kRed)));
+    HWND named = reinterpret_cast<HWND>(control_create_image_button(24, 0, 50, 80, 34, bitmap(8, 8, kRed)));
+    ASSERT_TRUE(plain && named);
+    control_set_text(24, "Palette");
+    char text[32] = {};
+    GetWindowTextA(named, text, sizeof text);
+    EXPECT_STREQ(text, "Palette");
+    EXPECT_EQ(control_get_text(24), "Palette");
+    for (bool focused : {false, true}) {
+        if (focused) SetFocus(named);
+        Canvas a(80, 34), b(80, 34);
+        a.fill(kBackdrop);
+        b.fill(kBackdrop);
+        a.print(plain);
+        b.print(named);
+        int differ = 0;
+        for (int y = 0; y < 34; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (a.at(x, y) != b.at(x, y) && !(focused && (x == 3 || y == 3 || x == 76 || y == 30))) ++differ;
+        EXPECT_EQ(differ, 0) << "the text was drawn" << (focused ? " (focused)" : "");
+    }
+}
+
 TEST_F(Pictures, ToggleImageButtonShowsThePressedPictureWhileChecked) {
     intptr_t normal = bitmap(10, 10, kRed), pressed = bitmap(10, 10, kGreen);
     HWND toggle = reinterpret_cast<HWND>(

@@ -97,6 +97,13 @@ TEST_F(ListControl, ClickGivesTwoSelectionEventsAndDoubleClickOneMore) {
     want = {{0, CONTROL_EVENT_DOUBLE_CLICK}};
     EXPECT_EQ(got, want) << dump(got);
 
+    // Enter is the list's default action too.
+    SetFocus(list_);
+    PostMessageA(list_, WM_KEYDOWN, VK_RETURN, 1);
+    got = drain();
+    want = {{0, CONTROL_EVENT_DOUBLE_CLICK}};
+    EXPECT_EQ(got, want) << dump(got);
+
     // A press with Shift held is not watched for a drag.
     PostMessageA(list_, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, item_point(2));
     PostMessageA(list_, WM_LBUTTONUP, MK_SHIFT, item_point(2));

@@ -375,4 +375,39 @@ TEST_F(FocusMove, TabKeysGoThroughTheShortcutTable) {
     }
 }
 
+TEST_F(FocusMove, TheFocusComesBackWhenTheWindowIsActivatedAgain) {
+    TabScene s = make_tab_scene();
+    ASSERT_EQ(GetActiveWindow(), s.window);
+    auto activate = [](HWND w) {
+        SetForegroundWindow(w);
+        SetActiveWindow(w);
+        return drain_events();
+    };
+    SetFocus(s.second);
+    HWND other = reinterpret_cast<HWND>(window_open(3, 450, 100, 200, 100, "other", 0x00CE0000));
+    ASSERT_NE(other, nullptr);
+    activate(other);
+    ASSERT_EQ(GetActiveWindow(), other);
+    EXPECT_NE(GetFocus(), s.second);
+    // Back: the control that had the focus has it again, and the activation
+    // is still reported as before.
+    std::vector<std::string> events = activate(s.window);
+    EXPECT_EQ(GetFocus(), s.second);
+    EXPECT_NE(std::find(events.begin(), events.end(), "ACTIVATE"), events.end());
+
+    // That control is gone meanwhile: the first tab stop takes the focus.
+    SetFocus(s.third);
+    activate(other);
+    DestroyWindow(s.third);
+    activate(s.window);
+    EXPECT_EQ(GetFocus(), s.first);
+
+    // No control had it (the window itself was focused): the first tab stop.
+    SetFocus(s.window);
+    activate(other);
+    activate(s.window);
+    EXPECT_EQ(GetFocus(), s.first);
+    window_close(3);
+}
+
 }  // namespace

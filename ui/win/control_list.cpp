@@ -148,6 +148,10 @@ LRESULT CALLBACK list_drag_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             control_post(h, CONTROL_EVENT_CLICK);
         }
         break;
+    case WM_KEYDOWN:
+        // Enter is a list's default action, as a double click is.
+        if (wp == VK_RETURN) control_post(h, CONTROL_EVENT_DOUBLE_CLICK);
+        break;
     case WM_NCDESTROY:
         RemovePropA(h, kPropMouseDown);
         break;

@@ -15,6 +15,26 @@ BOOL CALLBACK collect_candidate(HWND child, LPARAM data) {
 
 }  // namespace
 
+HWND focus_first_candidate(HWND root) {
+    std::vector<HWND> candidates;
+    EnumChildWindows(root, collect_candidate, reinterpret_cast<LPARAM>(&candidates));
+    return candidates.empty() ? nullptr : candidates.front();
+}
+
+void focus_on_activation(WindowObject& w, WPARAM wparam) {
+    const HWND root = w.hwnd;
+    if (LOWORD(wparam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(root, focus)) w.last_focus = focus;
+        return;
+    }
+    if (HIWORD(wparam) != 0) return;  // activated while minimised: nothing to type into
+    HWND target = w.last_focus;
+    if (!target || !IsWindow(target) || !IsChild(root, target) || !IsWindowEnabled(target) || !IsWindowVisible(target))
+        target = focus_first_candidate(root);
+    if (target && GetFocus() != target) SetFocus(target);
+}
+
 void focus_move(int backward) {
     HWND root = GetActiveWindow();
     if (!root) return;

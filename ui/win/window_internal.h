@@ -44,6 +44,7 @@ struct WindowObject {
     HWND mdi_client = nullptr;           // not used by this program
     uint16_t min_width = 0, min_height = 0, max_width = 0, max_height = 0;  // outer sizes, 0 = none
     bool minimized_or_maximized = false;
+    HWND last_focus = nullptr;           // the control that had the focus when the window was deactivated
     char class_name[40] = {};
 
     bool in_use() const { return hwnd != nullptr; }
@@ -57,6 +58,13 @@ WindowObject* window_find(intptr_t number);
 HWND window_top_level_of(HWND hwnd);
 // The window number of window_top_level_of(hwnd), or -1.
 intptr_t window_number_of(HWND hwnd);
+
+// Keyboard focus across activation: deactivated, the window notes which of
+// its controls has the focus; activated again, that control gets it back (the
+// first enabled, visible tab stop when none had it or it is gone).
+void focus_on_activation(WindowObject& w, WPARAM wparam);
+// The first enabled, visible tab-stop control of a window, or nullptr.
+HWND focus_first_candidate(HWND root);
 
 // ---------------------------------------------------------------------------
 // Event state. The window procedure sets the pending event during a dispatch

@@ -105,6 +105,9 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         if (w && w->hwnd == hwnd) on_size(w, number, wparam);
         return 0;
     case WM_ACTIVATE:
+        // Not passed on to default processing, which would focus the window
+        // itself: the focus goes back to the control that had it.
+        if (w && w->hwnd == hwnd) focus_on_activation(*w, wparam);
         if (LOWORD(wparam) != 0 && w) event_defer(EVENT_ACTIVATE, number);
         return 1;
     case WM_ERASEBKGND:
