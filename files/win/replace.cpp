@@ -176,34 +176,41 @@ int file_replace_content(tw::TextArg path, std::string_view content) {
     return replacement.begin() && replacement.finish(content) ? 1 : 0;
 }
 
+namespace {
+
+// A usable name: not empty, and no zero byte that would cut it short.
+bool usable(const std::string& name) { return !name.empty() && name.find('\0') == std::string::npos; }
+
+// Opens an existing file for reading, sharing reading and writing (the game
+// may be writing it); INVALID_HANDLE_VALUE when it cannot.
+HANDLE open_shared_for_reading(const std::string& name) {
+    if (!usable(name)) return INVALID_HANDLE_VALUE;
+    return tw::file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
 int file_exists(tw::TextArg path) {
-    const std::string name = path.str();
-    if (name.empty() || name.find('\0') != std::string::npos) return 0;
-    tw::FileCalls& f = tw::file_calls();
-    HANDLE h = f.CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = open_shared_for_reading(path.str());
     if (h == INVALID_HANDLE_VALUE) return 0;
-    f.CloseHandle(h);
+    tw::file_calls().CloseHandle(h);
     return 1;
 }
 
 int file_present(tw::TextArg path) {
     const std::string name = path.str();
-    if (name.empty() || name.find('\0') != std::string::npos) return 0;
+    if (!usable(name)) return 0;
     if (tw::file_calls().GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
     // Only a name that is surely not there counts as missing.
     return tw::missing_error(GetLastError()) ? 0 : 1;
 }
 
 int file_read_all(tw::TextArg path, std::string& bytes) {
-    const std::string name = path.str();
-    if (name.empty() || name.find('\0') != std::string::npos) return 0;
-    tw::FileCalls& f = tw::file_calls();
-    HANDLE h = f.CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = open_shared_for_reading(path.str());
     if (h == INVALID_HANDLE_VALUE) return 0;
     const bool ok = tw::read_whole(h, bytes);
-    f.CloseHandle(h);
+    tw::file_calls().CloseHandle(h);
     return ok ? 1 : 0;
 }
 
