@@ -110,6 +110,48 @@ TEST(Startup, QzIniMissingAndRequesterCancelledEndsWithoutSaving) {
   EXPECT_FALSE(file_exists(fx.ini()));
 }
 
+TEST(Startup, GameChosenThenQzIniRequesterCancelledEndsWithoutSavingOrRestoring) {
+  // Choosing the game marks the settings changed; the fatal message after it
+  // still ends the program without saving them, and without the restore at
+  // exit: the qz.ini the settings name (naming another palette) stays as it is.
+  for (const char* restore_line : {"", "set_org_ende = 1\r\n"}) {
+    const std::string restore = restore_line;
+    SCOPED_TRACE(restore.empty() ? "without set_org_ende" : "with set_org_ende = 1");
+    Fixture fx("ini_after_game");
+    std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
+    fx.install_game(ini);
+    fx.add_standard_palettes();
+    // The game is chosen in a folder of its own, without qz.ini.
+    std::string elsewhere = fx.root + "anderswo\\";
+    ASSERT_TRUE(make_dirs(elsewhere));
+    ASSERT_TRUE(CopyFileA(pistova_exe().c_str(), (elsewhere + "Pistova.exe").c_str(), FALSE));
+    std::string prefs = "paletten = " + fx.pals + "\r\nVelo.exe = " + fx.root + "nowhere\\Pistova.exe\r\n" +
+                        "Velo.ini = " + fx.ini() + "\r\n" + restore + "window_x = 7\r\n";
+    write_file(fx.prefs(), prefs);
+
+    App app(fx.work);
+    HWND req = app.dialog_titled("Wo ist Pistova.exe");
+    ASSERT_NE(req, nullptr) << "no open-file requester for the game";
+    app.type_file_name(req, elsewhere + "Pistova.exe");
+    app.press(req, IDOK);
+    req = app.dialog_titled("Wo ist qz.ini");
+    ASSERT_NE(req, nullptr) << "no requester for qz.ini beside the chosen game";
+    app.press(req, IDCANCEL);
+    HWND box = app.dialog_titled("Achtung");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(App::message_text(box), "Ohne qz.ini gehts nicht !!");
+    app.press(box, IDOK);
+    DWORD code = 1;
+    ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the fatal message";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs)) << "settings saved on a fatal path";
+    EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(ini)) << "qz.ini rewritten on a fatal path";
+    EXPECT_EQ(folder_names(fx.game), (std::vector<std::string>{"Pistova.exe", "options.set", "paletten", "qz.ini",
+                                                               "qz.pal"}));
+    EXPECT_EQ(folder_names(elsewhere), std::vector<std::string>{"Pistova.exe"});
+  }
+}
+
 TEST(Startup, GameChosenInRequesterDerivesThePathsAndSavesThem) {
   Fixture fx("game_chosen");
   fx.install_game();
