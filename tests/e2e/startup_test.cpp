@@ -310,6 +310,51 @@ TEST(Startup, FolderThatCannotBeScannedWhenOKIsPressedEndsWithoutSavingOrRestori
                                                              "qz.pal"}));
 }
 
+TEST(Startup, QzIniChosenInTheRequesterIsUsedLowerCasedAndSaved) {
+  Fixture fx("ini_chosen");
+  fx.install_game();
+  ASSERT_TRUE(DeleteFileA(fx.ini().c_str()));
+  fx.add_standard_palettes();
+  std::string folder = fx.root + "Konfig\\";
+  ASSERT_TRUE(make_dirs(folder));
+  std::string ini = fixture_ini("PaletteFile = c:\\spiel\\Tiny.pal");
+  write_file(folder + "qz.ini", ini);
+  write_file(fx.prefs(), "paletten = " + fx.pals + "\r\nVelo.exe = " + fx.game + "Pistova.exe\r\nVelo.ini = " +
+                             fx.root + "nowhere\\qz.ini\r\n");
+  std::string upper = folder + "QZ.INI";
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+
+  App app(fx.work);
+  HWND req = app.dialog_titled("Wo ist qz.ini");
+  ASSERT_NE(req, nullptr) << "no open-file requester for qz.ini";
+  app.type_file_name(req, upper);
+  app.press(req, IDOK);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  if (HWND box = app.dialog(300)) FAIL() << "a message after qz.ini was chosen: " << App::message_text(box);
+  EXPECT_EQ(app.text(2), "qz.ini= Tiny.pal") << "the chosen qz.ini was not read";
+  EXPECT_EQ(app.items().size(), 4u);
+
+  app.select("sunset.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  EXPECT_EQ(hex_dump(read_file(folder + "qz.ini")),
+            hex_dump(rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal")));
+  EXPECT_EQ(read_file(folder + "qz.ini.orig"), ini);
+  EXPECT_EQ(folder_names(folder), (std::vector<std::string>{"qz.ini", "qz.ini.orig"}));
+  EXPECT_FALSE(file_exists(fx.ini())) << "a qz.ini was made beside the game";
+
+  app.close_window();
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code));
+  EXPECT_EQ(code, 0u);
+  SavedSettings s;
+  s.paletten = fx.pals;
+  s.exe = fx.game + "pistova.exe";
+  s.ini = fx.root + "konfig\\qz.ini";
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(s.text()));
+}
+
 TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
   Fixture fx("geometry");
   fx.install_game();
