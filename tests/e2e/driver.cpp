@@ -357,6 +357,13 @@ void App::detach() {
 
 bool App::running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
+bool App::exit_time(FILETIME* when) const {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!pi_.hProcess || running() || !GetProcessTimes(pi_.hProcess, &created, &ended, &kernel, &user)) return false;
+  *when = ended;
+  return true;
+}
+
 bool App::wait_exit(int ms, DWORD* code) {
   if (!pi_.hProcess) return false;
   if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return false;
@@ -632,6 +639,19 @@ bool FolderTree::select(HTREEITEM item) const {
 
 bool FolderTree::wait_caret(const std::string& name, int ms) const {
   return wait_for([&] { return text(caret()) == name; }, ms);
+}
+
+FILETIME last_write_time(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return FILETIME{};
+  return data.ftLastWriteTime;
+}
+
+double ms_between(const FILETIME& a, const FILETIME& b) {
+  auto ticks = [](const FILETIME& f) {
+    return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
+  };
+  return static_cast<double>(ticks(b) - ticks(a)) / 10000.0;
 }
 
 }  // namespace e2e

@@ -150,6 +150,8 @@ class App {
   // Waits for the process to end; true when it did (its exit code in *code).
   bool wait_exit(int ms = 8000, DWORD* code = nullptr);
   bool running() const;
+  // When the ended process ended, as the system recorded it.
+  bool exit_time(FILETIME* when) const;
 
  private:
   PROCESS_INFORMATION pi_{};
@@ -185,6 +187,11 @@ class FolderTree {
   HANDLE process_ = nullptr;
   void* memory_ = nullptr;
 };
+
+// The time of a file's last write; zero when it cannot be read.
+FILETIME last_write_time(const std::string& path);
+// b - a in milliseconds.
+double ms_between(const FILETIME& a, const FILETIME& b);
 
 std::string window_text(HWND w);
 std::vector<HWND> top_windows(DWORD pid);

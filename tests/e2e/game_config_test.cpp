@@ -1,6 +1,7 @@
 // Activation and restore: how qz.ini is rewritten (and never cut off or lost),
 // the pristine copy qz.ini.orig, a deleted palette, restore at exit, and a
-// qz.ini that cannot be written or was changed by someone else meanwhile.
+// qz.ini that cannot be written or was changed by someone else meanwhile, and
+// the pause after the restore at exit.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/driver.h"
@@ -250,4 +251,35 @@ TEST(GameConfig, LinesAddedByTheGameMeanwhileSurviveAnActivation) {
             hex_dump(rewritten_ini(changed, "PaletteFile = " + fx.pals + "tiny.pal")));
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
+}
+
+TEST(GameConfig, RestoreOnExitIsFollowedByHalfASecondBeforeTheProgramEnds) {
+  Fixture fx("restore_pause");
+  std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
+  fx.install_game(ini);
+  fx.add_standard_palettes();
+  fx.write_prefs("set_org_ende = 1\r\n");
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  ASSERT_EQ(app.text(2), "qz.ini= sunset.pal");
+  FILETIME asked{};
+  GetSystemTimeAsFileTime(&asked);
+  app.close_window();
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code));
+  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = qz.pal"));
+
+  // Measured from outside: the time qz.ini was written (the temporary file
+  // moved into place keeps it) against the end of the process, both as the
+  // system keeps them. File times come from a clock that may lag the system
+  // time by a few milliseconds, and Sleep on Windows may wake up to a timer
+  // tick (15.6 ms) early: 470 ms allow for both.
+  FILETIME written = last_write_time(fx.ini()), ended{};
+  ASSERT_TRUE(app.exit_time(&ended));
+  EXPECT_GE(ms_between(asked, written), -50.0) << "the file time is not the rewrite at exit";
+  const double pause = ms_between(written, ended);
+  EXPECT_GE(pause, 470.0) << "the program ended " << pause << " ms after the restore";
 }
