@@ -134,6 +134,28 @@ TEST_F(MainWindow, ResizingStretchesTheListAndMarksTheSettings) {
     EXPECT_EQ(g.height, 600);
 }
 
+TEST_F(MainWindow, AMoveMarksTheSettingsUnlessTheWindowIsBackWhereItStarted) {
+    // A move gives no size event; what counts is the geometry to be saved
+    // against the one read at start-up.
+    SetWindowPos(main, nullptr, 230, 140, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    close_and_run();
+    EXPECT_TRUE(app().settings_changed);
+    WindowGeometry g = main_window_geometry();
+    EXPECT_EQ(g.x, 230);
+    EXPECT_EQ(g.y, 140);
+    EXPECT_EQ(g.width, 700);
+    EXPECT_EQ(g.height, 500);
+
+    app().settings_changed = false;
+    drain_events();
+    SetWindowPos(main, nullptr, 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    close_and_run();
+    EXPECT_FALSE(app().settings_changed) << "moved back to where it started";
+    g = main_window_geometry();
+    EXPECT_EQ(g.x, 100);
+    EXPECT_EQ(g.y, 50);
+}
+
 TEST_F(MainWindow, MinimisedAtExitSavesTheLastNormalGeometry) {
     const WindowGeometry before = main_window_geometry();
     ShowWindow(main, SW_MINIMIZE);

@@ -409,6 +409,66 @@ TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
   EXPECT_EQ(read_file(fx.prefs()), saved) << "an unchanged run rewrote the settings";
 }
 
+TEST(Startup, WindowMovedButNotResizedComesBackWhereItWasLeft) {
+  Fixture fx("moved");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+  const std::string written = read_file(fx.prefs());
+  {
+    // Untouched: the hand-written settings stay as they are.
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(written)) << "an untouched run rewrote the settings";
+  {
+    App app(fx.work);
+    HWND main = app.main();
+    ASSERT_NE(main, nullptr);
+    app.settle();
+    SetWindowPos(main, nullptr, 230, 140, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    app.settle();
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    ASSERT_EQ(outer.left, 230);
+    ASSERT_EQ(outer.top, 140);
+    RECT client = client_on_screen(main);
+    ASSERT_EQ(client.right - client.left, 700);
+    ASSERT_EQ(client.bottom - client.top, 500);
+    app.close_window();
+    DWORD code = 1;
+    ASSERT_TRUE(app.wait_exit(8000, &code));
+    EXPECT_EQ(code, 0u);
+  }
+  SavedSettings s;
+  s.paletten = fx.pals;
+  s.exe = fx.game + "pistova.exe";
+  s.ini = fx.ini();
+  s.x = 230;
+  s.y = 140;
+  const std::string saved = read_file(fx.prefs());
+  EXPECT_EQ(hex_dump(saved), hex_dump(s.text())) << "the new position was not saved";
+  {
+    App app(fx.work);
+    HWND main = app.main();
+    ASSERT_NE(main, nullptr);
+    app.settle();
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    EXPECT_EQ(outer.left, 230);
+    EXPECT_EQ(outer.top, 140);
+    RECT client = client_on_screen(main);
+    EXPECT_EQ(client.right - client.left, 700);
+    EXPECT_EQ(client.bottom - client.top, 500);
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(saved)) << "an untouched run rewrote the settings";
+}
+
 TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
   Fixture fx("prefs_readonly");
   fx.install_game();
