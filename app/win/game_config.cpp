@@ -64,15 +64,16 @@ void activate_palette() {
     set_status(active_status(s));
 }
 
-void restore_stock_palette() {
+bool restore_stock_palette() {
     AppState& s = app();
     s.launch_allowed = 1;
     if (!rewrite_palette_lines(STOCK_PALETTE_LINE)) {
         set_status("Fehler qz.ini");
-        return;
+        return false;
     }
     set_status("Palette = org");
     s.active_palette = STOCK_PALETTE;
+    return true;
 }
 
 bool write_game_config(const std::vector<std::string>& lines) {
