@@ -54,7 +54,7 @@ WindowGeometry main_window_geometry();
 bool scan_palette_folder(const std::string& folder);
 void detect_active_palette();
 void activate_palette();
-void restore_stock_palette();
+bool restore_stock_palette();  // true when qz.ini was written
 bool write_game_config(const std::vector<std::string>& lines);
 void apply_hotlap_preset();
 void apply_race_preset();

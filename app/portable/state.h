@@ -68,6 +68,7 @@ void read_settings(AppState& state, SettingsStore& store);
 // Window geometry as saved at exit.
 struct WindowGeometry {
     int32_t x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const WindowGeometry&) const = default;
 };
 
 // Writes the 20 keys in their fixed order and spelling.

@@ -68,15 +68,16 @@ void activate_palette() {
     set_status(rewritten_status(s, active_status(s)));
 }
 
-void restore_stock_palette() {
+bool restore_stock_palette() {
     AppState& s = app();
     s.launch_allowed = 1;
     if (!rewrite_palette_lines(STOCK_PALETTE_LINE)) {
         set_status(CONFIG_FAILURE_TEXT);
-        return;
+        return false;
     }
     set_status(rewritten_status(s, "Palette = org"));
     s.active_palette = STOCK_PALETTE;
+    return true;
 }
 
 bool write_game_config(const std::vector<std::string>& lines) {

@@ -140,6 +140,9 @@ void run_main_loop() {
         }
         note_geometry();
     } while (s.main_event != EVENT_CLOSE);
+    // A window that was only moved gave no size event: whatever geometry is
+    // to be saved and differs from the one read at start-up marks the settings.
+    if (main_window_geometry() != WindowGeometry{s.win_x, s.win_y, s.win_w, s.win_h}) s.settings_changed = true;
 }
 
 }  // namespace tintwerk

@@ -156,7 +156,10 @@ int run_tintwerk() {
         report_leftover_copies();
         run_main_loop();
         if (s.restore_on_exit != 0 && !text_equal(s.active_palette, STOCK_PALETTE)) {
-            restore_stock_palette();
+            // Nobody reads the status line once the program ends: a restore
+            // that could not be written is told in a message. Without a
+            // palette line start-up has told it already.
+            if (!restore_stock_palette() && s.palette_line_found) show_message("Fehler qz.ini");
             delay(500);
         }
         if (s.settings_changed && !save_settings()) show_message("Einstellungen nicht gespeichert !!");

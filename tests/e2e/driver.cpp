@@ -138,6 +138,20 @@ bool read_only_enforced() {
   return known == 1;
 }
 
+void settle_access_times(const std::string& folder) {
+  for (int round = 0; round < 2; ++round) {
+    if (round) Sleep(20);  // past the file system's clock step, should the first listing share it with a change
+    for (size_t cut = folder.find('\\'); cut != std::string::npos; cut = folder.find('\\', cut + 1)) {
+      WIN32_FIND_DATAA fd;
+      HANDLE f = FindFirstFileA((folder.substr(0, cut + 1) + "*").c_str(), &fd);
+      if (f == INVALID_HANDLE_VALUE) continue;
+      while (FindNextFileA(f, &fd)) {
+      }
+      FindClose(f);
+    }
+  }
+}
+
 Unwritable::Unwritable(const std::string& path) : path_(path) {
   set_read_only(path_, true);
   if (!read_only_enforced())
@@ -343,6 +357,13 @@ void App::detach() {
 
 bool App::running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
+bool App::exit_time(FILETIME* when) const {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!pi_.hProcess || running() || !GetProcessTimes(pi_.hProcess, &created, &ended, &kernel, &user)) return false;
+  *when = ended;
+  return true;
+}
+
 bool App::wait_exit(int ms, DWORD* code) {
   if (!pi_.hProcess) return false;
   if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return false;
@@ -540,6 +561,97 @@ void App::type_file_name(HWND dlg, const std::string& path) {
     edit = GetDlgItem(dlg, 0x480);  // edt1 of the old dialog layout
   }
   if (edit) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+// ---- the folder requester's tree ----
+
+namespace {
+
+// The remote block: the item record, then the text buffer.
+constexpr size_t kTreeText = 260;
+constexpr size_t kTreeBlock = sizeof(TVITEMW) + kTreeText * sizeof(wchar_t);
+
+}  // namespace
+
+FolderTree::FolderTree(HWND dialog) {
+  tree_ = GetDlgItem(dialog, 0x3741);
+  if (!tree_) {
+    for (HWND c : children(dialog))
+      if (class_name(c) == "SysTreeView32") tree_ = c;
+  }
+  DWORD pid = 0;
+  if (tree_) GetWindowThreadProcessId(tree_, &pid);
+  if (pid) process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process_) memory_ = VirtualAllocEx(process_, nullptr, kTreeBlock, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+FolderTree::~FolderTree() {
+  if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+  if (process_) CloseHandle(process_);
+}
+
+LRESULT FolderTree::send(UINT msg, WPARAM wp, LPARAM lp) const {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(tree_, msg, wp, lp, SMTO_NORMAL, 10000, &result)) return 0;
+  return static_cast<LRESULT>(result);
+}
+
+HTREEITEM FolderTree::caret() const {
+  return reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+HTREEITEM FolderTree::parent(HTREEITEM item) const {
+  return reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+}
+
+std::string FolderTree::text(HTREEITEM item) const {
+  if (!ok() || !item) return std::string();
+  auto* remote = static_cast<char*>(memory_);
+  TVITEMW tv{};
+  tv.mask = TVIF_HANDLE | TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(TVITEMW));
+  tv.cchTextMax = static_cast<int>(kTreeText);
+  const wchar_t none = 0;
+  SIZE_T done = 0;
+  if (!WriteProcessMemory(process_, remote, &tv, sizeof tv, &done) ||
+      !WriteProcessMemory(process_, remote + sizeof(TVITEMW), &none, sizeof none, &done))
+    return std::string();
+  if (!send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote))) return std::string();
+  wchar_t buf[kTreeText] = {};
+  if (!ReadProcessMemory(process_, remote + sizeof(TVITEMW), buf, sizeof buf, &done)) return std::string();
+  buf[kTreeText - 1] = 0;
+  return narrow(buf);
+}
+
+HTREEITEM FolderTree::child(HTREEITEM item, const std::string& name) const {
+  if (!item) return nullptr;
+  send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+  for (auto c = reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))); c;
+       c = reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(c))))
+    if (text(c) == name) return c;
+  return nullptr;
+}
+
+bool FolderTree::select(HTREEITEM item) const {
+  return item && send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) && caret() == item;
+}
+
+bool FolderTree::wait_caret(const std::string& name, int ms) const {
+  return wait_for([&] { return text(caret()) == name; }, ms);
+}
+
+FILETIME last_write_time(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return FILETIME{};
+  return data.ftLastWriteTime;
+}
+
+double ms_between(const FILETIME& a, const FILETIME& b) {
+  auto ticks = [](const FILETIME& f) {
+    return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
+  };
+  return static_cast<double>(ticks(b) - ticks(a)) / 10000.0;
 }
 
 }  // namespace e2e

@@ -6,6 +6,8 @@
 #pragma once
 #include "runtime/win32.h"
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,6 +41,14 @@ class Unwritable {
   HANDLE held_ = INVALID_HANDLE_VALUE;
 };
 bool read_only_enforced();
+// Lists every folder on the way to `folder` (with its trailing backslash: the
+// folder itself too), twice, so
+// that their last-access times are up to date before a folder requester walks
+// them. Wine's requester finds its first folder by comparing item ids byte for
+// byte, and those hold the last-access time, which the first listing after a
+// change moves on (relatime): a folder created a moment before would otherwise
+// make the walk miss, and the requester opens on the desktop.
+void settle_access_times(const std::string& folder);
 std::string hex_dump(const std::string& bytes);  // for readable failures
 
 // Polls `cond` every 10 ms until it holds or `ms` passed; the last result.
@@ -140,11 +150,48 @@ class App {
   // Waits for the process to end; true when it did (its exit code in *code).
   bool wait_exit(int ms = 8000, DWORD* code = nullptr);
   bool running() const;
+  // When the ended process ended, as the system recorded it.
+  bool exit_time(FILETIME* when) const;
 
  private:
   PROCESS_INFORMATION pi_{};
   HWND main_ = nullptr;
 };
+
+// The folder tree of a folder requester (SysTreeView32, id 0x3741), worked
+// from outside: an item's text can only be read through memory in the
+// requester's process, so a TVITEMW and its text buffer are kept there.
+class FolderTree {
+ public:
+  explicit FolderTree(HWND dialog);
+  ~FolderTree();
+  FolderTree(const FolderTree&) = delete;
+  FolderTree& operator=(const FolderTree&) = delete;
+
+  bool ok() const { return tree_ && memory_; }
+  HTREEITEM caret() const;  // the selected item
+  HTREEITEM parent(HTREEITEM item) const;
+  std::string text(HTREEITEM item) const;
+  // The child named exactly `name`, after expanding `item` (which fills in
+  // its children); nullptr when there is none.
+  HTREEITEM child(HTREEITEM item, const std::string& name) const;
+  // Selects the item as a click does (the requester hears TVN_SELCHANGED).
+  bool select(HTREEITEM item) const;
+  // Waits until the selected item is named `name` (the requester selects its
+  // first folder a moment after it shows).
+  bool wait_caret(const std::string& name, int ms) const;
+
+ private:
+  LRESULT send(UINT msg, WPARAM wp, LPARAM lp) const;
+  HWND tree_ = nullptr;
+  HANDLE process_ = nullptr;
+  void* memory_ = nullptr;
+};
+
+// The time of a file's last write; zero when it cannot be read.
+FILETIME last_write_time(const std::string& path);
+// b - a in milliseconds.
+double ms_between(const FILETIME& a, const FILETIME& b);
 
 std::string window_text(HWND w);
 std::vector<HWND> top_windows(DWORD pid);

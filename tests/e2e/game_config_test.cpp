@@ -1,6 +1,7 @@
 // Activation and restore: how qz.ini is rewritten (and never cut off or lost),
 // the pristine copy qz.ini.orig, a deleted palette, restore at exit, and a
-// qz.ini that cannot be written or was changed by someone else meanwhile.
+// qz.ini that cannot be written or was changed by someone else meanwhile, and
+// the pause after the restore at exit and its failure told before the end.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/driver.h"
@@ -301,4 +302,118 @@ TEST(GameConfig, ATemporaryCopyLeftByAnInterruptedRewriteIsReportedAndKept) {
   ASSERT_TRUE(app.wait_exit());
   EXPECT_EQ(read_file(fx.ini() + ".tw3.tmp"), copy) << "the copy was used or removed";
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "autumn.pal"));
+}
+
+TEST(GameConfig, RestoreOnExitIsFollowedByHalfASecondBeforeTheProgramEnds) {
+  Fixture fx("restore_pause");
+  std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
+  fx.install_game(ini);
+  fx.add_standard_palettes();
+  fx.write_prefs("set_org_ende = 1\r\n");
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  ASSERT_EQ(app.text(2), "qz.ini= sunset.pal");
+  FILETIME asked{};
+  GetSystemTimeAsFileTime(&asked);
+  app.close_window();
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code));
+  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = qz.pal"));
+
+  // Measured from outside: the time qz.ini was written (the temporary file
+  // moved into place keeps it) against the end of the process, both as the
+  // system keeps them. File times come from a clock that may lag the system
+  // time by a few milliseconds, and Sleep on Windows may wake up to a timer
+  // tick (15.6 ms) early: 470 ms allow for both.
+  FILETIME written = last_write_time(fx.ini()), ended{};
+  ASSERT_TRUE(app.exit_time(&ended));
+  EXPECT_GE(ms_between(asked, written), -50.0) << "the file time is not the rewrite at exit";
+  const double pause = ms_between(written, ended);
+  EXPECT_GE(pause, 470.0) << "the program ended " << pause << " ms after the restore";
+}
+
+namespace {
+
+// qz.ini held open by another process (here the test) with read sharing
+// only, as the game holds it: it can be neither replaced nor written in place.
+class HeldOpen {
+ public:
+  explicit HeldOpen(const std::string& path)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~HeldOpen() {
+    if (held()) CloseHandle(handle_);
+  }
+  HeldOpen(const HeldOpen&) = delete;
+  HeldOpen& operator=(const HeldOpen&) = delete;
+  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+TEST(GameConfig, RestoreAtExitThatCannotBeWrittenIsToldBeforeTheEnd) {
+  {
+    Fixture fx("restore_held");
+    std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
+    fx.install_game(ini);
+    fx.add_standard_palettes();
+    fx.write_prefs("set_org_ende = 1\r\n");
+
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    ASSERT_EQ(app.text(2), "qz.ini= sunset.pal");
+    {
+      HeldOpen game(fx.ini());
+      ASSERT_TRUE(game.held());
+      app.close_window();
+      HWND box = app.dialog_titled("Achtung");
+      ASSERT_NE(box, nullptr) << "the restore at exit failed without a word";
+      EXPECT_EQ(App::message_text(box), "Fehler qz.ini");
+      EXPECT_TRUE(app.running()) << "the program ended before the message was answered";
+      app.press(box, IDOK);
+      DWORD code = 1;
+      ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the message";
+      EXPECT_EQ(code, 0u);
+    }
+    EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(ini));
+    // The pristine copy may have been made (copying only reads qz.ini); no
+    // temporary file is left.
+    EXPECT_EQ(folder_names(fx.game), file_exists(fx.ini() + ".orig") ? with_orig() : kGameFiles);
+    if (file_exists(fx.ini() + ".orig")) {
+      EXPECT_EQ(read_file(fx.ini() + ".orig"), ini);
+    }
+  }
+  {
+    // Without a palette line start-up has said so; the failed restore at exit
+    // says nothing more.
+    Fixture fx("restore_no_line");
+    std::string ini = fixture_ini("palettefile = qz.pal");
+    fx.install_game(ini);
+    fx.add_standard_palettes();
+    fx.write_prefs("set_org_ende = 1\r\n");
+
+    App app(fx.work);
+    HWND box = app.dialog_titled("Achtung");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(App::message_text(box), "Fehler qz.ini Palette !!");
+    app.press(box, IDOK);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    app.close_window();
+    if (HWND late = app.dialog(1500)) {
+      ADD_FAILURE() << "a message at exit: " << App::message_text(late);
+      app.press(late, IDOK);
+    }
+    DWORD code = 1;
+    ASSERT_TRUE(app.wait_exit(8000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(read_file(fx.ini()), ini);
+    EXPECT_EQ(folder_names(fx.game), kGameFiles);
+  }
 }

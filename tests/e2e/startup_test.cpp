@@ -17,6 +17,20 @@ RECT client_on_screen(HWND w) {
   return r;
 }
 
+// The folder requester, opened on the game's folder (see settle_access_times),
+// with `name` beside that folder selected in its tree as a click selects it.
+void choose_folder_beside_game(App& app, HWND req, const std::string& name) {
+  FolderTree tree(req);
+  ASSERT_TRUE(tree.ok()) << "no folder tree in the requester";
+  ASSERT_TRUE(tree.wait_caret("kurvo", 20000)) << "the requester did not open on the game's folder, it shows \""
+                                               << tree.text(tree.caret()) << "\"";
+  HTREEITEM item = tree.child(tree.parent(tree.caret()), name);
+  ASSERT_NE(item, nullptr) << name << " not in the tree";
+  ASSERT_TRUE(tree.select(item));
+  EXPECT_EQ(tree.text(tree.caret()), name);
+  app.settle();
+}
+
 }  // namespace
 
 TEST(Startup, DefaultSettingsFindTheGameInGamesKurvo) {
@@ -110,6 +124,48 @@ TEST(Startup, QzIniMissingAndRequesterCancelledEndsWithoutSaving) {
   EXPECT_FALSE(file_exists(fx.ini()));
 }
 
+TEST(Startup, GameChosenThenQzIniRequesterCancelledEndsWithoutSavingOrRestoring) {
+  // Choosing the game marks the settings changed; the fatal message after it
+  // still ends the program without saving them, and without the restore at
+  // exit: the qz.ini the settings name (naming another palette) stays as it is.
+  for (const char* restore_line : {"", "set_org_ende = 1\r\n"}) {
+    const std::string restore = restore_line;
+    SCOPED_TRACE(restore.empty() ? "without set_org_ende" : "with set_org_ende = 1");
+    Fixture fx("ini_after_game");
+    std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
+    fx.install_game(ini);
+    fx.add_standard_palettes();
+    // The game is chosen in a folder of its own, without qz.ini.
+    std::string elsewhere = fx.root + "anderswo\\";
+    ASSERT_TRUE(make_dirs(elsewhere));
+    ASSERT_TRUE(CopyFileA(pistova_exe().c_str(), (elsewhere + "Pistova.exe").c_str(), FALSE));
+    std::string prefs = "paletten = " + fx.pals + "\r\nVelo.exe = " + fx.root + "nowhere\\Pistova.exe\r\n" +
+                        "Velo.ini = " + fx.ini() + "\r\n" + restore + "window_x = 7\r\n";
+    write_file(fx.prefs(), prefs);
+
+    App app(fx.work);
+    HWND req = app.dialog_titled("Wo ist Pistova.exe");
+    ASSERT_NE(req, nullptr) << "no open-file requester for the game";
+    app.type_file_name(req, elsewhere + "Pistova.exe");
+    app.press(req, IDOK);
+    req = app.dialog_titled("Wo ist qz.ini");
+    ASSERT_NE(req, nullptr) << "no requester for qz.ini beside the chosen game";
+    app.press(req, IDCANCEL);
+    HWND box = app.dialog_titled("Achtung");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(App::message_text(box), "Ohne qz.ini gehts nicht !!");
+    app.press(box, IDOK);
+    DWORD code = 1;
+    ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the fatal message";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs)) << "settings saved on a fatal path";
+    EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(ini)) << "qz.ini rewritten on a fatal path";
+    EXPECT_EQ(folder_names(fx.game), (std::vector<std::string>{"Pistova.exe", "options.set", "paletten", "qz.ini",
+                                                               "qz.pal"}));
+    EXPECT_EQ(folder_names(elsewhere), std::vector<std::string>{"Pistova.exe"});
+  }
+}
+
 TEST(Startup, GameChosenInRequesterDerivesThePathsAndSavesThem) {
   Fixture fx("game_chosen");
   fx.install_game();
@@ -166,6 +222,139 @@ TEST(Startup, PaletteFolderMissingAndFolderRequesterCancelledGivesAnEmptyList) {
   EXPECT_EQ(read_file(fx.prefs()), prefs) << "a cancelled folder requester changed the settings";
 }
 
+TEST(Startup, FolderChosenInTheRequesterIsKeptAsTheShellGivesItScannedAndSaved) {
+  Fixture fx("folder_chosen");
+  std::string ini = fixture_ini("PaletteFile = qz.pal");
+  fx.install_game(ini);
+  fx.add_palette("autumn.pal", 640, 480);  // for its bytes and its picture
+  std::string chosen = fx.root + "Meine Paletten\\";
+  ASSERT_TRUE(make_dirs(chosen));
+  ASSERT_TRUE(CopyFileA((fx.pals + "autumn.pal").c_str(), (chosen + "Rot.pal").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((fx.pals + "autumn.jpg").c_str(), (chosen + "rot.jpg").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((fx.pals + "autumn.pal").c_str(), (chosen + "gelb.pal").c_str(), FALSE));
+  write_file(fx.prefs(), "paletten = " + fx.root + "keine\\\r\nVelo.exe = " + fx.game +
+                             "Pistova.exe\r\nVelo.ini = " + fx.ini() + "\r\n");
+  // The shell names the drive in capitals and every folder as it is on disk.
+  std::string shell_path = "C" + chosen.substr(1);
+  settle_access_times(fx.game);
+
+  App app(fx.work);
+  HWND req = app.dialog_with_text("Verzeichniss mit Paletten suchen");
+  ASSERT_NE(req, nullptr) << "no folder requester";
+  choose_folder_beside_game(app, req, "Meine Paletten");
+  if (HasFatalFailure()) return;
+  app.press(req, IDOK);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  if (HWND box = app.dialog(300)) FAIL() << "a message after the folder was chosen: " << App::message_text(box);
+  EXPECT_EQ(app.items(), (std::vector<std::string>{"gelb.pal", "rot.pal"})) << "the chosen folder was not scanned";
+  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+
+  // The picture beside the palette is found through the folder as chosen,
+  // and the palette line names the folder as the shell gave it.
+  HANDLE builtin = app.image(1);
+  app.select("rot.pal");
+  EXPECT_NE(app.image(1), builtin) << "the preview of the chosen folder's palette was not found";
+  app.click(6);
+  EXPECT_EQ(app.text(2), "qz.ini= rot.pal");
+  EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(rewritten_ini(ini, "PaletteFile = " + shell_path + "rot.pal")));
+
+  app.close_window();
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code));
+  EXPECT_EQ(code, 0u);
+  SavedSettings s;
+  s.paletten = shell_path;
+  s.exe = fx.game + "pistova.exe";
+  s.ini = fx.ini();
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(s.text()));
+}
+
+TEST(Startup, FolderThatCannotBeScannedWhenOKIsPressedEndsWithoutSavingOrRestoring) {
+  Fixture fx("folder_gone");
+  std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
+  fx.install_game(ini);
+  fx.add_standard_palettes();
+  std::string gone = fx.root + "Weg\\";
+  ASSERT_TRUE(make_dirs(gone));
+  ASSERT_TRUE(CopyFileA((fx.pals + "tiny.pal").c_str(), (gone + "tiny.pal").c_str(), FALSE));
+  std::string prefs = "paletten = " + fx.root + "keine\\\r\nVelo.exe = " + fx.game + "Pistova.exe\r\nVelo.ini = " +
+                      fx.ini() + "\r\nset_org_ende = 1\r\n";
+  write_file(fx.prefs(), prefs);
+  settle_access_times(fx.game);
+
+  App app(fx.work);
+  HWND req = app.dialog_with_text("Verzeichniss mit Paletten suchen");
+  ASSERT_NE(req, nullptr) << "no folder requester";
+  choose_folder_beside_game(app, req, "Weg");
+  if (HasFatalFailure()) return;
+  // Another program removes the folder while it is selected: the requester
+  // still gives it, and its scan fails.
+  remove_tree(gone);
+  ASSERT_FALSE(file_exists(gone));
+  {
+    FolderTree tree(req);
+    ASSERT_EQ(tree.text(tree.caret()), "Weg") << "the requester followed the removal; nothing left to test";
+  }
+  app.press(req, IDOK);
+  HWND box = app.dialog_titled("Achtung");
+  ASSERT_NE(box, nullptr) << "no message for a folder that cannot be scanned";
+  EXPECT_EQ(App::message_text(box), "Paletten nicht gefunden !!");
+  app.press(box, IDOK);
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the fatal message";
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs)) << "settings saved on a fatal path";
+  EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(ini)) << "qz.ini restored on a fatal path";
+  EXPECT_EQ(folder_names(fx.game), (std::vector<std::string>{"Pistova.exe", "options.set", "paletten", "qz.ini",
+                                                             "qz.pal"}));
+}
+
+TEST(Startup, QzIniChosenInTheRequesterIsUsedLowerCasedAndSaved) {
+  Fixture fx("ini_chosen");
+  fx.install_game();
+  ASSERT_TRUE(DeleteFileA(fx.ini().c_str()));
+  fx.add_standard_palettes();
+  std::string folder = fx.root + "Konfig\\";
+  ASSERT_TRUE(make_dirs(folder));
+  std::string ini = fixture_ini("PaletteFile = c:\\spiel\\Tiny.pal");
+  write_file(folder + "qz.ini", ini);
+  write_file(fx.prefs(), "paletten = " + fx.pals + "\r\nVelo.exe = " + fx.game + "Pistova.exe\r\nVelo.ini = " +
+                             fx.root + "nowhere\\qz.ini\r\n");
+  std::string upper = folder + "QZ.INI";
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+
+  App app(fx.work);
+  HWND req = app.dialog_titled("Wo ist qz.ini");
+  ASSERT_NE(req, nullptr) << "no open-file requester for qz.ini";
+  app.type_file_name(req, upper);
+  app.press(req, IDOK);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  if (HWND box = app.dialog(300)) FAIL() << "a message after qz.ini was chosen: " << App::message_text(box);
+  EXPECT_EQ(app.text(2), "qz.ini= Tiny.pal") << "the chosen qz.ini was not read";
+  EXPECT_EQ(app.items().size(), 4u);
+
+  app.select("sunset.pal");
+  app.click(6);
+  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  EXPECT_EQ(hex_dump(read_file(folder + "qz.ini")),
+            hex_dump(rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal")));
+  EXPECT_EQ(read_file(folder + "qz.ini.orig"), ini);
+  EXPECT_EQ(folder_names(folder), (std::vector<std::string>{"qz.ini", "qz.ini.orig"}));
+  EXPECT_FALSE(file_exists(fx.ini())) << "a qz.ini was made beside the game";
+
+  app.close_window();
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code));
+  EXPECT_EQ(code, 0u);
+  SavedSettings s;
+  s.paletten = fx.pals;
+  s.exe = fx.game + "pistova.exe";
+  s.ini = fx.root + "konfig\\qz.ini";
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(s.text()));
+}
+
 TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
   Fixture fx("geometry");
   fx.install_game();
@@ -218,6 +407,66 @@ TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
     ASSERT_TRUE(app.wait_exit());
   }
   EXPECT_EQ(read_file(fx.prefs()), saved) << "an unchanged run rewrote the settings";
+}
+
+TEST(Startup, WindowMovedButNotResizedComesBackWhereItWasLeft) {
+  Fixture fx("moved");
+  fx.install_game();
+  fx.add_standard_palettes();
+  fx.write_prefs();
+  const std::string written = read_file(fx.prefs());
+  {
+    // Untouched: the hand-written settings stay as they are.
+    App app(fx.work);
+    ASSERT_NE(app.main(), nullptr);
+    app.settle();
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(written)) << "an untouched run rewrote the settings";
+  {
+    App app(fx.work);
+    HWND main = app.main();
+    ASSERT_NE(main, nullptr);
+    app.settle();
+    SetWindowPos(main, nullptr, 230, 140, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    app.settle();
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    ASSERT_EQ(outer.left, 230);
+    ASSERT_EQ(outer.top, 140);
+    RECT client = client_on_screen(main);
+    ASSERT_EQ(client.right - client.left, 700);
+    ASSERT_EQ(client.bottom - client.top, 500);
+    app.close_window();
+    DWORD code = 1;
+    ASSERT_TRUE(app.wait_exit(8000, &code));
+    EXPECT_EQ(code, 0u);
+  }
+  SavedSettings s;
+  s.paletten = fx.pals;
+  s.exe = fx.game + "pistova.exe";
+  s.ini = fx.ini();
+  s.x = 230;
+  s.y = 140;
+  const std::string saved = read_file(fx.prefs());
+  EXPECT_EQ(hex_dump(saved), hex_dump(s.text())) << "the new position was not saved";
+  {
+    App app(fx.work);
+    HWND main = app.main();
+    ASSERT_NE(main, nullptr);
+    app.settle();
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    EXPECT_EQ(outer.left, 230);
+    EXPECT_EQ(outer.top, 140);
+    RECT client = client_on_screen(main);
+    EXPECT_EQ(client.right - client.left, 700);
+    EXPECT_EQ(client.bottom - client.top, 500);
+    app.close_window();
+    ASSERT_TRUE(app.wait_exit());
+  }
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(saved)) << "an untouched run rewrote the settings";
 }
 
 TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {

@@ -244,6 +244,21 @@ TEST_F(Requesters, FileRequesterProposesTheFolderAndReturnsTheChosenPath) {
 
 TEST_F(Requesters, FileRequesterNameProposalAndCancel) {
     std::string folder = temp_folder("tw_req");
+    // First a successful requester on the first pattern, which the cancelled
+    // ones below (on the second) must keep, whichever test ran before.
+    {
+        std::string file = folder + "\\qz.ini";
+        CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        Answerer helper("Wo ist qz.ini", false, [&](HWND dialog) {
+            SendMessageA(file_name_edit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+            press(dialog, IDOK);
+        });
+        std::string chosen = file_requester_open("Wo ist qz.ini", folder + "\\", "ini|qz.ini|alle|*.*", 0);
+        helper.join();
+        ASSERT_TRUE(helper.found());
+        ASSERT_EQ(_stricmp(chosen.c_str(), file.c_str()), 0) << chosen;
+        ASSERT_EQ(file_requester_selected_pattern(), 1);
+    }
     struct Case {
         std::string initial, proposed;
     };
