@@ -42,6 +42,12 @@ void runtime_init();
 void runtime_release();
 void load_settings();
 bool save_settings();  // false when the settings file could not be written
+// The ending's file work. The stock palette is put back when the settings ask
+// for it (a restore that cannot be written is told in a message); true when
+// a restore was made or tried.
+bool restore_at_exit();
+// The settings are saved when they changed; when they cannot be, a message says so.
+void save_at_exit();
 void catch_builtin_images();
 void build_main_window();
 void run_main_loop();

@@ -63,6 +63,7 @@ inline constexpr const char* STOCK_PALETTE = "qz.pal";
 inline constexpr const char* MESSAGE_TITLE = "Achtung";
 // Status texts of the file work.
 inline constexpr const char* CONFIG_FAILURE_TEXT = "Fehler qz.ini";
+inline constexpr const char* SETTINGS_NOT_SAVED_TEXT = "Einstellungen nicht gespeichert !!";
 inline constexpr const char* PRISTINE_COPY_MISSING_TEXT = "qz.ini.orig nicht angelegt";
 // A temporary copy left beside a file by an interrupted rewrite (followed by its name).
 inline constexpr const char* LEFTOVER_TEXT = "Gefunden: ";

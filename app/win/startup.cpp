@@ -129,6 +129,20 @@ bool save_settings() {
     return prefs_close();
 }
 
+bool restore_at_exit() {
+    AppState& s = app();
+    if (s.restore_on_exit == 0 || text_equal(s.active_palette, STOCK_PALETTE)) return false;
+    // Nobody reads the status line once the program ends: a restore that
+    // could not be written is told in a message. Without a palette line
+    // start-up has told it already.
+    if (!restore_stock_palette() && s.palette_line_found) show_message(CONFIG_FAILURE_TEXT);
+    return true;
+}
+
+void save_at_exit() {
+    if (app().settings_changed && !save_settings()) show_message(SETTINGS_NOT_SAVED_TEXT);
+}
+
 void catch_builtin_images() {
     for (int number = 100; number <= 108; ++number) {
         const Asset picture = builtin_image(number);
@@ -155,14 +169,10 @@ int run_tintwerk() {
         detect_active_palette();
         report_leftover_copies();
         run_main_loop();
-        if (s.restore_on_exit != 0 && !text_equal(s.active_palette, STOCK_PALETTE)) {
-            // Nobody reads the status line once the program ends: a restore
-            // that could not be written is told in a message. Without a
-            // palette line start-up has told it already.
-            if (!restore_stock_palette() && s.palette_line_found) show_message("Fehler qz.ini");
-            delay(500);
-        }
-        if (s.settings_changed && !save_settings()) show_message("Einstellungen nicht gespeichert !!");
+        // Half a second for the game, should it be starting, before it finds
+        // its stock palette back in qz.ini.
+        if (restore_at_exit()) delay(500);
+        save_at_exit();
     }
     runtime_release();
     return 0;

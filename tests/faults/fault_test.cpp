@@ -53,10 +53,6 @@ bool told_failure() {
     return false;
 }
 
-void save_at_exit() {
-    if (!save_settings()) show_message("Einstellungen nicht gespeichert !!");
-}
-
 struct WritePath {
     const char* name;
     const char* target;  // the file it rewrites
@@ -68,6 +64,10 @@ const WritePath kPaths[] = {
     {"restore", "qz.ini", [] { restore_stock_palette(); }},
     {"hotlap preset", "options.set", [] { apply_hotlap_preset(); }},
     {"race preset", "options.set", [] { apply_race_preset(); }},
+    {"restore at exit", "qz.ini", [] {
+         app().restore_on_exit = 1;
+         restore_at_exit();
+     }},
     {"settings save", "pal_change.prf", save_at_exit},
 };
 
@@ -317,7 +317,8 @@ TEST_P(WritePaths, ActivationLeavesQzIniOldOrNew) { exercise(kPaths[0], GetParam
 TEST_P(WritePaths, RestoreLeavesQzIniOldOrNew) { exercise(kPaths[1], GetParam()); }
 TEST_P(WritePaths, HotlapPresetLeavesOptionsSetOldOrNew) { exercise(kPaths[2], GetParam()); }
 TEST_P(WritePaths, RacePresetLeavesOptionsSetOldOrNew) { exercise(kPaths[3], GetParam()); }
-TEST_P(WritePaths, SettingsSaveLeavesTheSettingsFileOldOrNew) { exercise(kPaths[4], GetParam()); }
+TEST_P(WritePaths, RestoreAtExitLeavesQzIniOldOrNew) { exercise(kPaths[4], GetParam()); }
+TEST_P(WritePaths, SettingsSaveLeavesTheSettingsFileOldOrNew) { exercise(kPaths[5], GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Faults, WritePaths, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Held" : "Free"; });
