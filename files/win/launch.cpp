@@ -8,6 +8,7 @@
 
 #include "files/portable/path_parts.h"
 #include "files/win/file_calls.h"
+#include "runtime/system_dll.h"
 #include "runtime/win32.h"
 
 #include <shellapi.h>
@@ -185,7 +186,10 @@ intptr_t run_program(tw::TextArg program, tw::TextArg parameters, tw::TextArg fo
         sei.lpParameters = params.empty() ? nullptr : params.c_str();
         sei.lpDirectory = work.empty() ? nullptr : work.c_str();
         sei.nShow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-        if (!ShellExecuteExA(&sei) || reinterpret_cast<INT_PTR>(sei.hInstApp) <= 32) {
+        using ShellExecuteFn = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+        static const auto shell_execute = tw::system_function<ShellExecuteFn>("shell32.dll", "ShellExecuteExA");
+        tw::com_ready();
+        if (!shell_execute || !shell_execute(&sei) || reinterpret_cast<INT_PTR>(sei.hInstApp) <= 32) {
             if (sei.hProcess) CloseHandle(sei.hProcess);
             return 0;
         }

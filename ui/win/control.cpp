@@ -3,7 +3,6 @@
 #include "ui/win/control_internal.h"
 
 #include <commctrl.h>
-#include <ole2.h>
 
 #include <memory>
 #include <vector>
@@ -25,10 +24,6 @@ void detach(Control& c) {
     if (!h) return;
     if (c.ops && c.ops->free) c.ops->free(c);
     RemovePropA(h, kPropControlId);
-    if (GetPropA(h, kPropDropAccept)) {
-        RemovePropA(h, kPropDropAccept);
-        RevokeDragDrop(h);
-    }
     SetWindowLongPtrA(h, GWLP_ID, -1);
     c.hwnd = nullptr;
 }

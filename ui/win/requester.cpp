@@ -3,6 +3,7 @@
 #include "ui/requester.h"
 #include "runtime/gdi_calls.h"
 
+#include "runtime/system_dll.h"
 #include "runtime/win32.h"
 
 #include <commdlg.h>
@@ -29,7 +30,6 @@ std::mutex g_disabled_lock;
 std::vector<DisabledWindow> g_disabled;
 
 int g_selected_pattern = 0;   // nFilterIndex of the last successful requester
-bool g_folder_com_ready = false;
 
 constexpr std::size_t kPathBuffer = 260;
 
@@ -66,7 +66,8 @@ void free_module(HMODULE module) {
 
 void requester_library_init() {
     InitCommonControls();
-    CoInitialize(nullptr);
+    // COM is made ready with the first dialog (tw::com_ready), so that ole32
+    // is not loaded at every start.
 }
 
 intptr_t requester_owner() {
@@ -138,7 +139,10 @@ std::string file_requester_open(tw::TextArg title, tw::TextArg initial_path, tw:
     ofn.lpstrTitle = title_copy.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 
-    BOOL ok = bracketed([&] { return GetOpenFileNameA(&ofn); });
+    using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    static const auto open_file = tw::system_function<OpenFn>("comdlg32.dll", "GetOpenFileNameA");
+    tw::com_ready();
+    BOOL ok = open_file ? bracketed([&] { return open_file(&ofn); }) : FALSE;
     if (!ok) return std::string();
     g_selected_pattern = static_cast<int>(ofn.nFilterIndex);
     result.back() = '\0';
@@ -148,10 +152,7 @@ std::string file_requester_open(tw::TextArg title, tw::TextArg initial_path, tw:
 int file_requester_selected_pattern() { return g_selected_pattern; }
 
 std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder) {
-    if (!g_folder_com_ready) {
-        CoInitialize(nullptr);
-        g_folder_com_ready = true;
-    }
+    tw::com_ready();
     HMODULE shell = tw::counted(tw::Resource::Module, LoadLibraryA("SHELL32.DLL"));
     if (!shell) return std::string();
     using BrowseFn = LPITEMIDLIST(WINAPI*)(LPBROWSEINFOA);
@@ -189,7 +190,7 @@ std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder)
     if (chosen) {
         char buffer[kPathBuffer] = {};
         if (get_path(chosen, buffer)) path = buffer;
-        CoTaskMemFree(chosen);
+        tw::com_free(chosen);
         tw::resource_released(tw::Resource::ItemList);
         // An item without a file-system path counts as nothing chosen.
         if (!path.empty() && path.back() != '\\') path += '\\';

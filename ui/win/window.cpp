@@ -44,7 +44,6 @@ void WindowObject::release() {
     HWND h = hwnd;
     if (HWND owner = GetWindow(h, GW_OWNER)) SetActiveWindow(owner);
     RemovePropA(h, kPropWindowId);
-    if (RemovePropA(h, kPropDropAccept)) RevokeDragDrop(h);
     DestroyWindow(h);
     UnregisterClassA(class_name, GetModuleHandleA(nullptr));
     shortcuts.clear();

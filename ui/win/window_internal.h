@@ -18,7 +18,6 @@ inline constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
 // Window properties.
 inline constexpr char kPropWindowId[] = "TW_WindowID";   // window number + 1, on every library window
 inline constexpr char kPropControlId[] = "TW_ID";        // control number, on every control
-inline constexpr char kPropDropAccept[] = "TW_DropAccept";
 
 // ---------------------------------------------------------------------------
 // Control list context: one record for the program. It exists from the start
