@@ -86,6 +86,9 @@ intptr_t control_get_state(intptr_t number);
 void control_set_state(intptr_t number, intptr_t value);
 // tw::IGNORE keeps a value.
 void control_resize(intptr_t number, int x, int y, int width, int height);
+// Off (0): the control is not redrawn while it changes (filling a list of
+// thousands); on again (1): it is redrawn once, whole.
+void control_set_redraw(intptr_t number, int on);
 
 // Items of a list. Position -1 appends; items stay in the order they are added.
 void control_clear_items(intptr_t number);

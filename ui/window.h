@@ -44,6 +44,10 @@ inline constexpr uint32_t WINDOW_CENTRE_SCREEN = 0x1;       // centre on the scr
 inline constexpr uint32_t WINDOW_CENTRE_PARENT = 0x2;       // centre on the parent (or the active window)
 inline constexpr uint32_t WINDOW_NO_CONTROL_LIST = 0x8;     // do not make it the current control list
 inline constexpr uint32_t WINDOW_INVISIBLE = 0x10000000;    // do not show it
+// A main window that can be sized and minimised but not maximised: caption,
+// system menu, sizing border and minimize box (WS_CAPTION | WS_SYSMENU |
+// WS_THICKFRAME | WS_MINIMIZEBOX).
+inline constexpr uint32_t WINDOW_STYLE_SIZABLE = 0x00CE0000;
 
 // The commands of the Tab and Shift+Tab shortcuts of every window.
 inline constexpr int COMMAND_FOCUS_NEXT = 64001;
@@ -79,6 +83,9 @@ int window_width(intptr_t number);
 int window_height(intptr_t number);
 // The window handle, or 0.
 intptr_t window_handle(intptr_t number);
+// 1 while the window is minimised (maximised), 0 otherwise or without a window.
+int window_is_minimized(intptr_t number);
+int window_is_maximized(intptr_t number);
 
 // Waits for the next event (window_poll_event(-1)).
 int window_wait_event();

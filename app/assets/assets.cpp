@@ -1,5 +1,7 @@
 #include "app/assets/assets.h"
 
+#include "app/portable/constants.h"
+
 namespace tw::asset_data {
 #define TW_ASSET(name)                   \
   extern const unsigned char name[];     \
@@ -20,15 +22,15 @@ TW_ASSET(tintwerk_ico)
 Asset builtin_image(int number) {
   using namespace tw::asset_data;
   switch (number) {
-    case 100: return {default_preview_jpg, default_preview_jpg_size};
-    case 101: return {button_start_bmp, button_start_bmp_size};
-    case 102: return {button_palette_bmp, button_palette_bmp_size};
-    case 103: return {button_org_bmp, button_org_bmp_size};
-    case 104: return {button_hotlap_bmp, button_hotlap_bmp_size};
-    case 105: return {button_race_bmp, button_race_bmp_size};
-    case 106: return {button_menu_bmp, button_menu_bmp_size};
-    case 107: return {button_top1_bmp, button_top1_bmp_size};
-    case 108: return {button_top2_bmp, button_top2_bmp_size};
+    case tintwerk::DEFAULT_PREVIEW_IMAGE: return {default_preview_jpg, default_preview_jpg_size};
+    case tintwerk::IMG_START: return {button_start_bmp, button_start_bmp_size};
+    case tintwerk::IMG_PALETTE: return {button_palette_bmp, button_palette_bmp_size};
+    case tintwerk::IMG_ORG: return {button_org_bmp, button_org_bmp_size};
+    case tintwerk::IMG_HOTLAP: return {button_hotlap_bmp, button_hotlap_bmp_size};
+    case tintwerk::IMG_RACE: return {button_race_bmp, button_race_bmp_size};
+    case tintwerk::IMG_MENU: return {button_menu_bmp, button_menu_bmp_size};
+    case tintwerk::IMG_TOP1: return {button_top1_bmp, button_top1_bmp_size};
+    case tintwerk::IMG_TOP2: return {button_top2_bmp, button_top2_bmp_size};
     default: return {nullptr, 0};
   }
 }

@@ -1,5 +1,5 @@
-// tintwerk.exe: switches the colour palette of the racing game Pistova.
+// tintwerk.exe: switches the colour palette of the racing game Pistova. A
+// Windows program (the GUI subsystem); the C runtime's start-up calls main.
 #include "app/app.h"
-#include "runtime/win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return tintwerk::run_tintwerk(); }
+int main() { return tintwerk::run_tintwerk(); }

@@ -13,9 +13,20 @@ inline constexpr intptr_t SETTINGS_WINDOW = 2;
 inline constexpr intptr_t APP_FONT = 1;
 inline constexpr intptr_t APP_FILE = 1;       // every file access, one at a time
 inline constexpr intptr_t PALETTE_SCAN = 1;
-inline constexpr intptr_t FIRST_BUILTIN_IMAGE = 100;  // 100 to 108
-inline constexpr intptr_t DEFAULT_PREVIEW_IMAGE = 100;
-inline constexpr intptr_t PREVIEW_IMAGE = 200;
+inline constexpr intptr_t PREVIEW_IMAGE = 200;      // the picture of the selected palette
+
+// The built-in pictures, made in this order at start-up (100 to 108).
+inline constexpr intptr_t DEFAULT_PREVIEW_IMAGE = 100;  // shown while a palette has no picture
+inline constexpr intptr_t IMG_START = 101;
+inline constexpr intptr_t IMG_PALETTE = 102;
+inline constexpr intptr_t IMG_ORG = 103;
+inline constexpr intptr_t IMG_HOTLAP = 104;
+inline constexpr intptr_t IMG_RACE = 105;
+inline constexpr intptr_t IMG_MENU = 106;
+inline constexpr intptr_t IMG_TOP1 = 107;
+inline constexpr intptr_t IMG_TOP2 = 108;
+inline constexpr intptr_t FIRST_BUILTIN_IMAGE = DEFAULT_PREVIEW_IMAGE;
+inline constexpr intptr_t LAST_BUILTIN_IMAGE = IMG_TOP2;
 
 // Controls of the main window.
 inline constexpr intptr_t CTL_PALETTE_LIST = 0;
@@ -47,6 +58,23 @@ inline constexpr intptr_t CTL_OK = 200;
 inline constexpr intptr_t CTL_SET_TOP1 = 201;
 inline constexpr intptr_t CTL_SET_TOP2 = 202;
 inline constexpr intptr_t CTL_FAVORITE_DISPLAY = 203;
+inline constexpr intptr_t CTL_LABEL_HOTLAP = 204;  // the two column headings
+inline constexpr intptr_t CTL_LABEL_RACE = 205;
+inline constexpr intptr_t CTL_LABEL_LAPS = 206;    // the row labels
+inline constexpr intptr_t CTL_LABEL_TYRE = 207;
+inline constexpr intptr_t CTL_LABEL_VERBRAUCH = 208;
+inline constexpr intptr_t CTL_LABEL_SPRIT = 209;
+inline constexpr intptr_t CTL_LABEL_DAMAGE = 210;
+inline constexpr intptr_t CTL_LAPS_HOT = 211;      // the Hotlap column's edit fields
+inline constexpr intptr_t CTL_TYRE_HOT = 212;
+inline constexpr intptr_t CTL_VERBRAUCH_HOT = 213;
+inline constexpr intptr_t CTL_SPRIT_HOT = 214;
+inline constexpr intptr_t CTL_DAMAGE_HOT = 215;
+inline constexpr intptr_t CTL_LAPS_RACE = 221;     // the Race column's
+inline constexpr intptr_t CTL_TYRE_RACE = 222;
+inline constexpr intptr_t CTL_VERBRAUCH_RACE = 223;
+inline constexpr intptr_t CTL_SPRIT_RACE = 224;
+inline constexpr intptr_t CTL_DAMAGE_RACE = 225;
 inline constexpr intptr_t CTL_RESTORE_CHECK = 230;
 
 // Colours as 0x00BBGGRR.

@@ -7,16 +7,16 @@
 namespace tintwerk {
 
 const PresetField PRESET_FIELDS[PRESET_FIELD_COUNT] = {
-    {211, 200, 110, &AppState::laps_hot, 100, "100"},
-    {212, 200, 150, &AppState::tyre_hot, 100, "100"},
-    {213, 200, 190, &AppState::verbrauch_hot, 100, "100"},
-    {214, 200, 230, &AppState::sprit_hot, 200, "200"},
-    {215, 200, 270, &AppState::damage_hot, 100, "100"},
-    {221, 350, 110, &AppState::laps_race, 100, "100"},
-    {222, 350, 150, &AppState::tyre_race, 100, "100"},
-    {223, 350, 190, &AppState::verbrauch_race, 100, "100"},
-    {224, 350, 230, &AppState::sprit_race, 200, "200"},
-    {225, 350, 270, &AppState::damage_race, 100, "100"},
+    {CTL_LAPS_HOT, 200, 110, &AppState::laps_hot, 100, "100"},
+    {CTL_TYRE_HOT, 200, 150, &AppState::tyre_hot, 100, "100"},
+    {CTL_VERBRAUCH_HOT, 200, 190, &AppState::verbrauch_hot, 100, "100"},
+    {CTL_SPRIT_HOT, 200, 230, &AppState::sprit_hot, 200, "200"},
+    {CTL_DAMAGE_HOT, 200, 270, &AppState::damage_hot, 100, "100"},
+    {CTL_LAPS_RACE, 350, 110, &AppState::laps_race, 100, "100"},
+    {CTL_TYRE_RACE, 350, 150, &AppState::tyre_race, 100, "100"},
+    {CTL_VERBRAUCH_RACE, 350, 190, &AppState::verbrauch_race, 100, "100"},
+    {CTL_SPRIT_RACE, 350, 230, &AppState::sprit_race, 200, "200"},
+    {CTL_DAMAGE_RACE, 350, 270, &AppState::damage_race, 100, "100"},
 };
 
 const PresetField* preset_field_for(intptr_t control) {

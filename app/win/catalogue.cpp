@@ -3,7 +3,6 @@
 #include "files/dir.h"
 #include "files/list.h"
 #include "files/text.h"
-#include "runtime/win32.h"
 #include "ui/control.h"
 
 using namespace tintwerk;
@@ -21,16 +20,12 @@ bool scan_palette_folder(const std::string& folder) {
     s.palette_list.reserve(list_count(names));
     // The list is drawn once when it is full: redrawn after every item, ten
     // thousand names take minutes on some systems.
-    const HWND list = reinterpret_cast<HWND>(control_handle(CTL_PALETTE_LIST));
-    if (list) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    control_set_redraw(CTL_PALETTE_LIST, 0);
     while (ListElement* e = list_next(names)) {
         s.palette_list.push_back(e->text);
         control_add_item(CTL_PALETTE_LIST, -1, e->text);
     }
     list_free(names);
-    if (list) {
-        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
-    }
+    control_set_redraw(CTL_PALETTE_LIST, 1);
     return true;
 }

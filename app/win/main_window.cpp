@@ -6,7 +6,6 @@
 #include "files/launch.h"
 #include "files/text.h"
 #include "image/image.h"
-#include "runtime/win32.h"
 #include "ui/control.h"
 #include "ui/font.h"
 #include "ui/window.h"
@@ -30,8 +29,7 @@ bool g_state_changed = false;
 
 bool size_event_changes_geometry() {
     // A size read while the window is minimised is no geometry of its own.
-    const HWND window = reinterpret_cast<HWND>(window_handle(MAIN_WINDOW));
-    if (window && IsIconic(window)) return false;
+    if (window_is_minimized(MAIN_WINDOW)) return false;
     const int width = window_width(MAIN_WINDOW);
     const int height = window_height(MAIN_WINDOW);
     const bool changed = g_state_changed || width != g_last_width || height != g_last_height;
@@ -42,8 +40,7 @@ bool size_event_changes_geometry() {
 }
 
 bool main_window_is_normal() {
-    const HWND window = reinterpret_cast<HWND>(window_handle(MAIN_WINDOW));
-    return window && !IsIconic(window) && !IsZoomed(window);
+    return window_handle(MAIN_WINDOW) && !window_is_minimized(MAIN_WINDOW) && !window_is_maximized(MAIN_WINDOW);
 }
 
 void note_geometry() {
@@ -90,7 +87,7 @@ WindowGeometry main_window_geometry() {
 
 void build_main_window() {
     AppState& s = app();
-    window_open(MAIN_WINDOW, s.win_x, s.win_y, s.win_w, s.win_h, "Tintwerk", 0x00CE0000u, 0);
+    window_open(MAIN_WINDOW, s.win_x, s.win_y, s.win_w, s.win_h, "Tintwerk", WINDOW_STYLE_SIZABLE, 0);
     window_set_colour(MAIN_WINDOW, s.back_colour);
     window_set_bounds(MAIN_WINDOW, 680, 460, 900, tw::IGNORE);
     control_set_font(-1, font_handle(APP_FONT));
@@ -98,15 +95,15 @@ void build_main_window() {
     control_create_list(CTL_PALETTE_LIST, 10, 10, 300, s.win_h - 25);
     control_create_image(CTL_PREVIEW, 350, 10, 300, 225, image_handle(DEFAULT_PREVIEW_IMAGE));
     control_create_text(CTL_STATUS, 350, 250, 300, 20, s.credit_line);
-    control_create_image_button(CTL_ACTIVATE, 350, 280, 80, 34, image_handle(102));
-    control_create_image_button(CTL_LAUNCH, 450, 280, 100, 34, image_handle(101));
-    control_create_image_button(CTL_RESTORE, 570, 280, 80, 34, image_handle(103));
-    control_create_image_button(CTL_HOTLAP, 350, 325, 80, 34, image_handle(104));
-    control_create_image_button(CTL_RACE, 460, 325, 80, 34, image_handle(105));
-    control_create_image_button(CTL_MENU, 570, 325, 80, 34, image_handle(106));
-    control_create_image_button(CTL_FAVORITE1, 350, 370, 80, 34, image_handle(107));
+    control_create_image_button(CTL_ACTIVATE, 350, 280, 80, 34, image_handle(IMG_PALETTE));
+    control_create_image_button(CTL_LAUNCH, 450, 280, 100, 34, image_handle(IMG_START));
+    control_create_image_button(CTL_RESTORE, 570, 280, 80, 34, image_handle(IMG_ORG));
+    control_create_image_button(CTL_HOTLAP, 350, 325, 80, 34, image_handle(IMG_HOTLAP));
+    control_create_image_button(CTL_RACE, 460, 325, 80, 34, image_handle(IMG_RACE));
+    control_create_image_button(CTL_MENU, 570, 325, 80, 34, image_handle(IMG_MENU));
+    control_create_image_button(CTL_FAVORITE1, 350, 370, 80, 34, image_handle(IMG_TOP1));
     control_create_text(CTL_FAVORITE1_LABEL, 450, 375, 200, 24, shorten_text(s.favorite1, FAVORITE_LABEL_LIMIT));
-    control_create_image_button(CTL_FAVORITE2, 350, 415, 80, 34, image_handle(108));
+    control_create_image_button(CTL_FAVORITE2, 350, 415, 80, 34, image_handle(IMG_TOP2));
     control_create_text(CTL_FAVORITE2_LABEL, 450, 420, 200, 24, shorten_text(s.favorite2, FAVORITE_LABEL_LIMIT));
 
     // Each picture button carries the word its picture shows as its window

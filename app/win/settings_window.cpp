@@ -15,13 +15,13 @@ void create_settings_controls(const AppState& s) {
     control_create_button(CTL_SET_TOP1, 10, 5, 100, 24, "Set Top1");
     control_create_button(CTL_SET_TOP2, 150, 5, 100, 24, "Set Top2");
     control_create_text(CTL_FAVORITE_DISPLAY, 10, 40, 300, 24, "");
-    control_create_text(204, 200, 72, 80, 24, "Hotlap");
-    control_create_text(205, 350, 72, 80, 24, "Race");
-    control_create_text(206, 10, 110, 80, 24, "Laps");
-    control_create_text(207, 10, 150, 80, 24, "Tyre");
-    control_create_text(208, 10, 190, 100, 24, "Verbrauch");
-    control_create_text(209, 10, 230, 80, 24, "Sprit kg");
-    control_create_text(210, 10, 270, 80, 24, "Damage");
+    control_create_text(CTL_LABEL_HOTLAP, 200, 72, 80, 24, "Hotlap");
+    control_create_text(CTL_LABEL_RACE, 350, 72, 80, 24, "Race");
+    control_create_text(CTL_LABEL_LAPS, 10, 110, 80, 24, "Laps");
+    control_create_text(CTL_LABEL_TYRE, 10, 150, 80, 24, "Tyre");
+    control_create_text(CTL_LABEL_VERBRAUCH, 10, 190, 100, 24, "Verbrauch");
+    control_create_text(CTL_LABEL_SPRIT, 10, 230, 80, 24, "Sprit kg");
+    control_create_text(CTL_LABEL_DAMAGE, 10, 270, 80, 24, "Damage");
     for (const PresetField& f : PRESET_FIELDS)
         control_create_edit(f.control, f.x, f.y, 50, 24, s.*f.value, CONTROL_FLAG_NUMBER);
     control_create_checkbox(CTL_RESTORE_CHECK, 10, 310, 400, 24, "Set Org beim Beenden");

@@ -144,7 +144,7 @@ void save_at_exit() {
 }
 
 void catch_builtin_images() {
-    for (int number = 100; number <= 108; ++number) {
+    for (intptr_t number = FIRST_BUILTIN_IMAGE; number <= LAST_BUILTIN_IMAGE; ++number) {
         const Asset picture = builtin_image(number);
         if (picture.data) image_catch(number, picture.data, picture.size);
     }

@@ -45,7 +45,7 @@ double time_until_listed(const std::string& exe, const std::string& args, const 
       for (HWND w : top_windows(pi.dwProcessId)) {
         char title[64] = {};
         GetWindowTextA(w, title, sizeof title);
-        if (std::string(title) == "Tintwerk") list = GetDlgItem(w, 0);
+        if (std::string(title) == "Tintwerk") list = GetDlgItem(w, CTL_PALETTE_LIST);
       }
     }
     if (list) {
@@ -68,15 +68,15 @@ double time_until_listed(const std::string& exe, const std::string& args, const 
 // other than `before` (the box is first reset with a palette without one).
 double time_preview(App& app, const std::string& palette, const std::string& reset, HANDLE builtin) {
   app.select(reset);
-  if (app.image(1) != builtin) return -1;
+  if (app.image(CTL_PREVIEW) != builtin) return -1;
   std::vector<std::string> items = app.items();
   const int index = static_cast<int>(std::find(items.begin(), items.end(), palette) - items.begin());
-  HWND list = app.control(0);
+  HWND list = app.control(CTL_PALETTE_LIST);
   SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
   const double t0 = bench::now_ms();
   PostMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   while (bench::now_ms() - t0 < 60000) {
-    HANDLE shown = app.image(1);
+    HANDLE shown = app.image(CTL_PREVIEW);
     if (shown && shown != builtin) return bench::now_ms() - t0;
     Sleep(1);
   }
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   app.settle();
-  const HANDLE builtin = app.image(1);
+  const HANDLE builtin = app.image(CTL_PREVIEW);
   for (const Picture& p : pictures) {
     const std::string file = bench::quoted(big.pals + p.file);
     const bool vs_whole = p.w == 4000;

@@ -9,6 +9,8 @@
 
 #include "tests/e2e/driver.h"
 
+using namespace e2e;
+
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "show" && argc == 3) {
@@ -28,8 +30,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     app.select(items.size() > 4 ? "sunset.pal" : items.front());
-    app.click(6);
-    std::printf("demo_tour: %zu palettes, status line \"%s\"\n", items.size(), app.text(2).c_str());
+    app.click(CTL_ACTIVATE);
+    std::printf("demo_tour: %zu palettes, status line \"%s\"\n", items.size(), app.text(CTL_STATUS).c_str());
     app.detach();
     return 0;
   }
@@ -41,10 +43,10 @@ int main(int argc, char** argv) {
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     if (open) {
-      PostMessageA(GetDlgItem(w, 12), BM_CLICK, 0, 0);
+      PostMessageA(GetDlgItem(w, CTL_MENU), BM_CLICK, 0, 0);
     } else {
       for (HWND t : e2e::top_windows(pid))
-        if (e2e::window_text(t).rfind("Einstellungen", 0) == 0) PostMessageA(GetDlgItem(t, 200), BM_CLICK, 0, 0);
+        if (e2e::window_text(t).rfind("Einstellungen", 0) == 0) PostMessageA(GetDlgItem(t, CTL_OK), BM_CLICK, 0, 0);
     }
     for (int i = 0; i < 100; ++i) {
       bool shown = false;

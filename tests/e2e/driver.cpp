@@ -1,4 +1,5 @@
 #include "tests/e2e/driver.h"
+#include "tests/common/dialog_ids.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -536,7 +537,7 @@ HWND App::dialog_with_text(const std::string& text, int ms) const {
 }
 
 std::string App::message_text(HWND box) {
-  HWND s = GetDlgItem(box, 0xFFFF);
+  HWND s = GetDlgItem(box, dialog_ids::kMessageText);
   return s ? window_text(s) : std::string("<no message text>");
 }
 
@@ -551,14 +552,14 @@ void App::press(HWND dlg, int button_id) {
 }
 
 void App::type_file_name(HWND dlg, const std::string& path) {
-  HWND field = GetDlgItem(dlg, 0x47C);
+  HWND field = GetDlgItem(dlg, dialog_ids::kFileNameBox);
   HWND edit = nullptr;
   if (field) {
     for (HWND c : children(field))
       if (class_name(c) == "Edit") edit = c;
     if (!edit) edit = field;
   } else {
-    edit = GetDlgItem(dlg, 0x480);  // edt1 of the old dialog layout
+    edit = GetDlgItem(dlg, dialog_ids::kFileNameEdit);
   }
   if (edit) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
 }
@@ -574,7 +575,7 @@ constexpr size_t kTreeBlock = sizeof(TVITEMW) + kTreeText * sizeof(wchar_t);
 }  // namespace
 
 FolderTree::FolderTree(HWND dialog) {
-  tree_ = GetDlgItem(dialog, 0x3741);
+  tree_ = GetDlgItem(dialog, dialog_ids::kFolderTree);
   if (!tree_) {
     for (HWND c : children(dialog))
       if (class_name(c) == "SysTreeView32") tree_ = c;

@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/portable/constants.h"
+
 namespace e2e {
+
+// The application's control numbers and texts (CTL_STATUS ...), by their names.
+using namespace tintwerk;
 
 // ---- paths and files (Windows paths) ----
 std::string tintwerk_exe();
@@ -125,16 +130,16 @@ class App {
   // A control by number, in the main window or the settings window.
   HWND control(int id) const;
   std::string text(int id) const;
-  std::vector<std::string> items(int id = 0) const;
-  int count(int id = 0) const;
-  std::string item(int index, int id = 0) const;
+  std::vector<std::string> items(int id = CTL_PALETTE_LIST) const;
+  int count(int id = CTL_PALETTE_LIST) const;
+  std::string item(int index, int id = CTL_PALETTE_LIST) const;
   RECT rect(int id) const;          // screen rectangle of a control
   SIZE size(int id) const;
-  HANDLE image(int id = 1) const;  // the picture an image control shows
+  HANDLE image(int id = CTL_PREVIEW) const;  // the picture an image control shows
 
   // User actions. Each waits for the program to take the action (settle).
-  void select(int index, int id = 0);  // list selection as a click makes it
-  void select(const std::string& item, int id = 0);
+  void select(int index, int id = CTL_PALETTE_LIST);  // list selection as a click makes it
+  void select(const std::string& item, int id = CTL_PALETTE_LIST);
   void click(int id);                  // a push or picture button, or the check box
   void type(int id, const std::string& chars, bool clear_first = true);
   void close_window();                 // the close box of the main window

@@ -28,22 +28,22 @@ TEST(GameConfig, ActivationAndRestoreRewriteEveryPaletteLineAndKeepAPristineCopy
     App app(fx.work);
     ASSERT_NE(app.main(), nullptr);
     app.settle();
-    EXPECT_EQ(app.text(2), "qz.ini= QZ2.pal") << "the last palette line decides, its case kept";
+    EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= QZ2.pal") << "the last palette line decides, its case kept";
 
     app.select("sunset.pal");
-    app.click(6);
-    EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+    app.click(CTL_ACTIVATE);
+    EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
     std::string line = "PaletteFile = " + fx.pals + "sunset.pal";
     EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(rewritten_ini(original, line)));
     EXPECT_EQ(read_file(fx.ini() + ".orig"), original) << "no pristine copy before the first rewrite";
     EXPECT_EQ(folder_names(fx.game), with_orig()) << "a temporary file was left behind";
 
     app.select("autumn.pal");
-    app.click(6);
+    app.click(CTL_ACTIVATE);
     EXPECT_EQ(read_file(fx.ini()), rewritten_ini(original, "PaletteFile = " + fx.pals + "autumn.pal"));
 
-    app.click(4);
-    EXPECT_EQ(app.text(2), "Palette = org");
+    app.click(CTL_RESTORE);
+    EXPECT_EQ(app.text(CTL_STATUS), "Palette = org");
     EXPECT_EQ(read_file(fx.ini()), rewritten_ini(original, "PaletteFile = qz.pal"));
     EXPECT_EQ(read_file(fx.ini() + ".orig"), original) << "the pristine copy was overwritten";
     app.close_window();
@@ -54,9 +54,9 @@ TEST(GameConfig, ActivationAndRestoreRewriteEveryPaletteLineAndKeepAPristineCopy
     App app(fx.work);
     ASSERT_NE(app.main(), nullptr);
     app.settle();
-    EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+    EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
     app.select("tiny.pal");
-    app.click(6);
+    app.click(CTL_ACTIVATE);
     EXPECT_EQ(read_file(fx.ini()), rewritten_ini(original, "PaletteFile = " + fx.pals + "tiny.pal"));
     EXPECT_EQ(read_file(fx.ini() + ".orig"), original);
     app.close_window();
@@ -75,30 +75,30 @@ TEST(GameConfig, DeletedPaletteIsReportedAndStopsTheGameStartUntilARestore) {
   ASSERT_NE(app.main(), nullptr);
   app.settle();
   app.select("autumn.pal");
-  app.click(6);
+  app.click(CTL_ACTIVATE);
   std::string ini = read_file(fx.ini());
   ASSERT_EQ(ini, rewritten_ini(read_file(fx.ini() + ".orig"), "PaletteFile = " + fx.pals + "autumn.pal"));
 
   app.select("blue.pal");
   ASSERT_TRUE(DeleteFileA((fx.pals + "Blue.pal").c_str()));
-  app.click(6);
+  app.click(CTL_ACTIVATE);
   HWND box = app.dialog_titled("Achtung");
   ASSERT_NE(box, nullptr) << "no message for a deleted palette";
   EXPECT_EQ(App::message_text(box), "Fehler Palette !!");
   app.press(box, IDOK);
-  EXPECT_EQ(app.text(2), "qz.ini= autumn.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= autumn.pal");
   EXPECT_EQ(read_file(fx.ini()), ini);
 
   // Start does nothing now.
-  app.click(5);
+  app.click(CTL_LAUNCH);
   Sleep(700);
   app.settle();
   EXPECT_FALSE(file_exists(fx.log())) << "the game was started after a failed activation";
 
   // After a restore it starts, from Tintwerk's working folder.
-  app.click(4);
-  EXPECT_EQ(app.text(2), "Palette = org");
-  app.click(5);
+  app.click(CTL_RESTORE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Palette = org");
+  app.click(CTL_LAUNCH);
   ASSERT_TRUE(wait_for([&] { return read_file(fx.log()).find("palette=") != std::string::npos; }, 5000))
       << "the game did not start";
   std::string cwd = fx.work.substr(0, fx.work.size() - 1);
@@ -129,7 +129,7 @@ TEST(GameConfig, RestoreOnExitPutsTheStockPaletteBackUnlessItIsActive) {
     App app(fx.work);
     ASSERT_NE(app.main(), nullptr);
     app.settle();
-    EXPECT_EQ(app.text(2), "qz.ini= QZ.PAL");
+    EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= QZ.PAL");
     app.close_window();
     ASSERT_TRUE(app.wait_exit());
   }
@@ -142,8 +142,8 @@ TEST(GameConfig, RestoreOnExitPutsTheStockPaletteBackUnlessItIsActive) {
     ASSERT_NE(app.main(), nullptr);
     app.settle();
     app.select("sunset.pal");
-    app.click(6);
-    ASSERT_EQ(app.text(2), "qz.ini= sunset.pal");
+    app.click(CTL_ACTIVATE);
+    ASSERT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
     app.close_window();
     ASSERT_TRUE(app.wait_exit());
   }
@@ -163,25 +163,25 @@ TEST(GameConfig, QzIniWithoutPaletteLineIsReportedAndNeverWritten) {
   EXPECT_EQ(App::message_text(box), "Fehler qz.ini Palette !!");
   app.press(box, IDOK);
   ASSERT_NE(app.main(), nullptr);
-  EXPECT_EQ(app.text(2).rfind("qz.ini=", 0), std::string::npos);
-  EXPECT_FALSE(app.text(2).empty()) << "the status line should keep the credit line";
+  EXPECT_EQ(app.text(CTL_STATUS).rfind("qz.ini=", 0), std::string::npos);
+  EXPECT_FALSE(app.text(CTL_STATUS).empty()) << "the status line should keep the credit line";
 
   // Nothing detected, nothing selected: the settings window says so, and
   // "Set Top1" clears favourite 1.
-  app.click(12);
+  app.click(CTL_MENU);
   ASSERT_TRUE(wait_for([&] { return app.window("Einstellungen") != nullptr; }, 3000));
-  EXPECT_EQ(app.text(203), "Nix gew\xE4hlt");
-  app.click(201);
-  EXPECT_EQ(app.text(203), "Top1: nix");
-  app.click(200);
+  EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "Nix gew\xE4hlt");
+  app.click(CTL_SET_TOP1);
+  EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "Top1: nix");
+  app.click(CTL_OK);
   ASSERT_TRUE(wait_for([&] { return app.window("Einstellungen") == nullptr; }, 3000));
-  EXPECT_EQ(app.text(17), "nix");
+  EXPECT_EQ(app.text(CTL_FAVORITE1_LABEL), "nix");
 
   app.select("autumn.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "Fehler qz.ini") << "an activation that wrote nothing must say so";
-  app.click(4);
-  EXPECT_EQ(app.text(2), "Fehler qz.ini");
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini") << "an activation that wrote nothing must say so";
+  app.click(CTL_RESTORE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini");
   EXPECT_EQ(read_file(fx.ini()), ini);
   EXPECT_EQ(folder_names(fx.game), kGameFiles);
   app.close_window();
@@ -199,17 +199,17 @@ TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  ASSERT_EQ(app.text(2), "qz.ini= qz.pal");
+  ASSERT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
 
   // Read-only.
   {
     Unwritable ro(fx.ini());
     app.select("autumn.pal");
-    app.click(6);
-    EXPECT_EQ(app.text(2), "Fehler qz.ini");
+    app.click(CTL_ACTIVATE);
+    EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini");
     EXPECT_EQ(read_file(fx.ini()), ini);
-    app.click(4);
-    EXPECT_EQ(app.text(2), "Fehler qz.ini");
+    app.click(CTL_RESTORE);
+    EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini");
     EXPECT_EQ(read_file(fx.ini()), ini);
   }
   EXPECT_EQ(folder_names(fx.game).size(), kGameFiles.size() + (file_exists(fx.ini() + ".orig") ? 1 : 0))
@@ -219,14 +219,14 @@ TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
   HANDLE held = CreateFileA(fx.ini().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   app.select("sunset.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "Fehler qz.ini") << "Wine: a file held open without write or delete sharing";
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini") << "Wine: a file held open without write or delete sharing";
   CloseHandle(held);
   EXPECT_EQ(read_file(fx.ini()), ini);
 
   // Free again: the next activation works.
-  app.click(6);
-  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal"));
   EXPECT_EQ(read_file(fx.ini() + ".orig"), ini);
   app.close_window();
@@ -245,8 +245,8 @@ TEST(GameConfig, LinesAddedByTheGameMeanwhileSurviveAnActivation) {
   std::string changed = read_file(fx.ini()) + "[Highscores]\r\nOval = 1:02.34\r\n";
   write_file(fx.ini(), changed);
   app.select("tiny.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "qz.ini= tiny.pal");
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= tiny.pal");
   EXPECT_EQ(hex_dump(read_file(fx.ini())),
             hex_dump(rewritten_ini(changed, "PaletteFile = " + fx.pals + "tiny.pal")));
   app.close_window();
@@ -268,13 +268,13 @@ TEST(GameConfig, QzIniHeldByTheGameWithReadAndWriteSharingIsStillRewritten) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
   app.select("sunset.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
   EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal")));
-  app.click(4);
-  EXPECT_EQ(app.text(2), "Palette = org");
+  app.click(CTL_RESTORE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Palette = org");
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = qz.pal"));
   EXPECT_EQ(folder_names(fx.game), with_orig()) << "the recovery copy was left behind";
   app.close_window();
@@ -294,10 +294,10 @@ TEST(GameConfig, ATemporaryCopyLeftByAnInterruptedRewriteIsReportedAndKept) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  EXPECT_EQ(app.text(2), "Gefunden: qz.ini.tw3.tmp");
+  EXPECT_EQ(app.text(CTL_STATUS), "Gefunden: qz.ini.tw3.tmp");
   app.select("autumn.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "qz.ini= autumn.pal");
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= autumn.pal");
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
   EXPECT_EQ(read_file(fx.ini() + ".tw3.tmp"), copy) << "the copy was used or removed";
@@ -314,7 +314,7 @@ TEST(GameConfig, RestoreOnExitIsFollowedByHalfASecondBeforeTheProgramEnds) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  ASSERT_EQ(app.text(2), "qz.ini= sunset.pal");
+  ASSERT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
   FILETIME asked{};
   GetSystemTimeAsFileTime(&asked);
   app.close_window();
@@ -367,7 +367,7 @@ TEST(GameConfig, RestoreAtExitThatCannotBeWrittenIsToldBeforeTheEnd) {
     App app(fx.work);
     ASSERT_NE(app.main(), nullptr);
     app.settle();
-    ASSERT_EQ(app.text(2), "qz.ini= sunset.pal");
+    ASSERT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
     {
       HeldOpen game(fx.ini());
       ASSERT_TRUE(game.held());

@@ -28,36 +28,36 @@ TEST(Presets, HotlapAndRaceWriteTheirFiveBytesAndNothingElse) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  app.click(10);
-  EXPECT_EQ(app.text(2), "Options=Hotlap");
+  app.click(CTL_HOTLAP);
+  EXPECT_EQ(app.text(CTL_STATUS), "Options=Hotlap");
   EXPECT_EQ(hex_dump(read_file(fx.options())), hex_dump(with_preset(fixture_options(), 10, 0, 0, 0, 50)));
-  app.click(11);
-  EXPECT_EQ(app.text(2), "Options=Race");
+  app.click(CTL_RACE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Options=Race");
   EXPECT_EQ(hex_dump(read_file(fx.options())), hex_dump(with_preset(fixture_options(), 5, 30, 30, 30, 50)));
 
   // A missing file is created, 17 bytes long.
   ASSERT_TRUE(DeleteFileA(fx.options().c_str()));
-  app.click(10);
-  EXPECT_EQ(app.text(2), "Options=Hotlap");
+  app.click(CTL_HOTLAP);
+  EXPECT_EQ(app.text(CTL_STATUS), "Options=Hotlap");
   EXPECT_EQ(hex_dump(read_file(fx.options())), hex_dump(with_preset(std::string(), 10, 0, 0, 0, 50)));
 
   // Read-only: reported, unchanged.
   write_file(fx.options(), fixture_options());
   {
     Unwritable ro(fx.options());
-    app.click(11);
-    EXPECT_EQ(app.text(2), "Fehler Options.set");
+    app.click(CTL_RACE);
+    EXPECT_EQ(app.text(CTL_STATUS), "Fehler Options.set");
     EXPECT_EQ(read_file(fx.options()), fixture_options());
   }
 
   // Held open by the game without sharing: reported, unchanged.
-  app.click(10);
-  ASSERT_EQ(app.text(2), "Options=Hotlap");
+  app.click(CTL_HOTLAP);
+  ASSERT_EQ(app.text(CTL_STATUS), "Options=Hotlap");
   write_file(fx.options(), fixture_options());
   HANDLE held = CreateFileA(fx.options().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  app.click(11);
-  EXPECT_EQ(app.text(2), "Fehler Options.set");
+  app.click(CTL_RACE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Fehler Options.set");
   CloseHandle(held);
   EXPECT_EQ(read_file(fx.options()), fixture_options());
 
@@ -73,9 +73,9 @@ TEST(Presets, HandEditedValuesAreWrittenAsTheirLowEightBits) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  app.click(10);
+  app.click(CTL_HOTLAP);
   EXPECT_EQ(hex_dump(read_file(fx.options())), hex_dump(with_preset(fixture_options(), 44, 0, 0, 0, 12)));
-  app.click(11);
+  app.click(CTL_RACE);
   EXPECT_EQ(hex_dump(read_file(fx.options())), hex_dump(with_preset(fixture_options(), 255, 30, 30, 30, 50)));
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
@@ -92,29 +92,29 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
   ASSERT_NE(main, nullptr);
   app.settle();
 
-  app.click(12);
+  app.click(CTL_MENU);
   HWND win = nullptr;
   ASSERT_TRUE(wait_for([&] { return (win = app.window("Einstellungen")) != nullptr; }, 3000));
   EXPECT_EQ(GetWindowLongPtrA(win, GWL_STYLE) & WS_SYSMENU, 0) << "the settings window has no close box";
-  EXPECT_EQ(app.text(203), "qz.pal") << "the palette qz.ini names is the selected one at start";
-  EXPECT_EQ(app.text(211), "10");
-  EXPECT_EQ(app.text(214), "50");
-  EXPECT_EQ(app.text(225), "30");
-  EXPECT_EQ(SendMessageA(app.control(230), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "qz.pal") << "the palette qz.ini names is the selected one at start";
+  EXPECT_EQ(app.text(CTL_LAPS_HOT), "10");
+  EXPECT_EQ(app.text(CTL_SPRIT_HOT), "50");
+  EXPECT_EQ(app.text(CTL_DAMAGE_RACE), "30");
+  EXPECT_EQ(SendMessageA(app.control(CTL_RESTORE_CHECK), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
   // Limits are applied while typing.
-  app.type(211, "150");
-  EXPECT_EQ(app.text(211), "100");
-  app.type(214, "250");
-  EXPECT_EQ(app.text(214), "200");
-  app.type(224, "180");
-  EXPECT_EQ(app.text(224), "180");
-  app.type(221, "7x");  // letters are not taken by a digits-only field
-  EXPECT_EQ(app.text(221), "7");
-  app.type(215, "");  // cleared: counts as 0
-  EXPECT_EQ(app.text(215), "");
-  app.click(230);
-  EXPECT_EQ(SendMessageA(app.control(230), BM_GETCHECK, 0, 0), BST_CHECKED);
+  app.type(CTL_LAPS_HOT, "150");
+  EXPECT_EQ(app.text(CTL_LAPS_HOT), "100");
+  app.type(CTL_SPRIT_HOT, "250");
+  EXPECT_EQ(app.text(CTL_SPRIT_HOT), "200");
+  app.type(CTL_SPRIT_RACE, "180");
+  EXPECT_EQ(app.text(CTL_SPRIT_RACE), "180");
+  app.type(CTL_LAPS_RACE, "7x");  // letters are not taken by a digits-only field
+  EXPECT_EQ(app.text(CTL_LAPS_RACE), "7");
+  app.type(CTL_DAMAGE_HOT, "");  // cleared: counts as 0
+  EXPECT_EQ(app.text(CTL_DAMAGE_HOT), "");
+  app.click(CTL_RESTORE_CHECK);
+  EXPECT_EQ(SendMessageA(app.control(CTL_RESTORE_CHECK), BM_GETCHECK, 0, 0), BST_CHECKED);
 
   // While it is open the main window's close box does nothing.
   app.close_window();
@@ -122,27 +122,27 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
   EXPECT_TRUE(app.running());
   EXPECT_NE(app.window("Einstellungen"), nullptr);
 
-  app.click(201);
-  EXPECT_EQ(app.text(203), "Top1: qz.pal");
-  app.click(200);
+  app.click(CTL_SET_TOP1);
+  EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "Top1: qz.pal");
+  app.click(CTL_OK);
   ASSERT_TRUE(wait_for([&] { return app.window("Einstellungen") == nullptr; }, 3000));
-  EXPECT_EQ(app.text(17), "qz.pal");
+  EXPECT_EQ(app.text(CTL_FAVORITE1_LABEL), "qz.pal");
   EXPECT_TRUE(app.running()) << "the close ignored in the settings window ended the program later";
 
   app.select("sunset.pal");
-  app.click(12);
+  app.click(CTL_MENU);
   ASSERT_TRUE(wait_for([&] { return app.window("Einstellungen") != nullptr; }, 3000));
-  EXPECT_EQ(app.text(203), "sunset.pal");
-  EXPECT_EQ(app.text(211), "100") << "the edited value did not stay";
-  app.click(202);
-  EXPECT_EQ(app.text(203), "Top2: sunset.pal");
-  app.click(200);
+  EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "sunset.pal");
+  EXPECT_EQ(app.text(CTL_LAPS_HOT), "100") << "the edited value did not stay";
+  app.click(CTL_SET_TOP2);
+  EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "Top2: sunset.pal");
+  app.click(CTL_OK);
   ASSERT_TRUE(wait_for([&] { return app.window("Einstellungen") == nullptr; }, 3000));
-  EXPECT_EQ(app.text(18), "sunset.pal");
+  EXPECT_EQ(app.text(CTL_FAVORITE2_LABEL), "sunset.pal");
 
-  app.click(10);
+  app.click(CTL_HOTLAP);
   EXPECT_EQ(hex_dump(read_file(fx.options())), hex_dump(with_preset(fixture_options(), 100, 0, 0, 0, 200)));
-  app.click(11);
+  app.click(CTL_RACE);
   EXPECT_EQ(hex_dump(read_file(fx.options())), hex_dump(with_preset(fixture_options(), 7, 30, 30, 30, 180)));
 
   app.close_window();
@@ -174,19 +174,19 @@ TEST(Favourites, UnsetDoesNothingASetOneActivatesAndStartsTheGame) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  EXPECT_EQ(app.text(17), "nix");
-  EXPECT_EQ(app.text(18), "autumn.pal");
+  EXPECT_EQ(app.text(CTL_FAVORITE1_LABEL), "nix");
+  EXPECT_EQ(app.text(CTL_FAVORITE2_LABEL), "autumn.pal");
   app.select("tiny.pal");
 
-  app.click(7);
+  app.click(CTL_FAVORITE1);
   Sleep(700);
   app.settle();
   EXPECT_FALSE(file_exists(fx.log())) << "Top1 without a favourite started the game";
   EXPECT_EQ(read_file(fx.ini()), ini);
-  EXPECT_EQ(app.text(2), "tiny.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "tiny.pal");
 
   DWORD t0 = GetTickCount();
-  HWND top2 = app.control(8);
+  HWND top2 = app.control(CTL_FAVORITE2);
   ASSERT_NE(top2, nullptr);
   PostMessageA(top2, BM_CLICK, 0, 0);
   ASSERT_TRUE(wait_for([&] { return read_file(fx.log()).find("palette=") != std::string::npos; }, 5000))
@@ -197,10 +197,10 @@ TEST(Favourites, UnsetDoesNothingASetOneActivatesAndStartsTheGame) {
   EXPECT_EQ(read_file(fx.log()), "cmdline=\"" + fx.game + "pistova.exe\"\r\ncwd=" + cwd + "\r\npalette=" + fx.pals +
                                      "autumn.pal\r\n");
   app.settle();
-  EXPECT_EQ(app.text(2), "qz.ini= autumn.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= autumn.pal");
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "autumn.pal"));
   // The list selection stays.
-  EXPECT_EQ(SendMessageA(app.control(0), LB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(app.control(CTL_PALETTE_LIST), LB_GETCURSEL, 0, 0), 3);
 
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
@@ -215,10 +215,10 @@ TEST(Favourites, LongNamesAreShortenedOnTheLabels) {
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  EXPECT_EQ(app.text(17), "a_very_long_palett~");
-  EXPECT_EQ(app.text(18), "eighteen_chars.pal");
+  EXPECT_EQ(app.text(CTL_FAVORITE1_LABEL), "a_very_long_palett~");
+  EXPECT_EQ(app.text(CTL_FAVORITE2_LABEL), "eighteen_chars.pal");
   // A favourite whose file is missing: message, no game.
-  app.click(8);
+  app.click(CTL_FAVORITE2);
   HWND box = app.dialog_titled("Achtung");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(App::message_text(box), "Fehler Palette !!");
@@ -226,9 +226,9 @@ TEST(Favourites, LongNamesAreShortenedOnTheLabels) {
   Sleep(700);
   app.settle();
   EXPECT_FALSE(file_exists(fx.log()));
-  app.click(7);
+  app.click(CTL_FAVORITE1);
   ASSERT_TRUE(wait_for([&] { return file_exists(fx.log()); }, 5000));
-  EXPECT_EQ(app.text(2), "qz.ini= a_very_long_palette_n~");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= a_very_long_palette_n~");
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
 }

@@ -33,7 +33,7 @@ TEST(Preview, SelectionNamesThePaletteAndShowsItsPictureScaledToTheBox) {
   // Lower-cased, sorted by byte: the underscore comes before the letters.
   EXPECT_EQ(app.items(), (std::vector<std::string>{"a_b.pal", "aa.pal", "autumn.pal", "blue.pal", "sunset.pal",
                                                    "tiny.pal"}));
-  HANDLE builtin = app.image(1);
+  HANDLE builtin = app.image(CTL_PREVIEW);
   ASSERT_NE(builtin, nullptr) << "no default picture at start";
 
   struct Step {
@@ -50,13 +50,13 @@ TEST(Preview, SelectionNamesThePaletteAndShowsItsPictureScaledToTheBox) {
   for (const Step& s : steps) {
     SCOPED_TRACE(s.name);
     app.select(s.name);
-    EXPECT_EQ(app.text(2), s.name);
-    EXPECT_EQ(app.size(1).cx, s.w);
-    EXPECT_EQ(app.size(1).cy, s.h);
-    POINT at = client_pos(main, app.rect(1));
+    EXPECT_EQ(app.text(CTL_STATUS), s.name);
+    EXPECT_EQ(app.size(CTL_PREVIEW).cx, s.w);
+    EXPECT_EQ(app.size(CTL_PREVIEW).cy, s.h);
+    POINT at = client_pos(main, app.rect(CTL_PREVIEW));
     EXPECT_EQ(at.x, 350);
     EXPECT_EQ(at.y, 10);
-    HANDLE shown = app.image(1);
+    HANDLE shown = app.image(CTL_PREVIEW);
     EXPECT_NE(shown, nullptr);
     if (s.own_picture)
       EXPECT_NE(shown, builtin);
@@ -65,8 +65,8 @@ TEST(Preview, SelectionNamesThePaletteAndShowsItsPictureScaledToTheBox) {
   }
   // A list event without a selection empties the status line and shows the default picture.
   app.select(-1);
-  EXPECT_EQ(app.text(2), "");
-  EXPECT_EQ(app.image(1), builtin);
+  EXPECT_EQ(app.text(CTL_STATUS), "");
+  EXPECT_EQ(app.image(CTL_PREVIEW), builtin);
   EXPECT_TRUE(app.running());
 
   app.close_window();
@@ -104,40 +104,40 @@ TEST(Preview, OddFolderEntriesEndWithAMessageNeverACrash) {
   app.settle();
   EXPECT_EQ(app.items(), (std::vector<std::string>{"autumn.pal", "broken.pal", "f\xE4hre.pal", "huge.pal",
                                                    "old.pal", "trunc.pal"}));
-  HANDLE builtin = app.image(1);
+  HANDLE builtin = app.image(CTL_PREVIEW);
 
   app.select("broken.pal");
-  EXPECT_EQ(app.text(2), "broken.pal");
-  EXPECT_EQ(app.image(1), nullptr) << "an undecodable picture should leave the box empty";
+  EXPECT_EQ(app.text(CTL_STATUS), "broken.pal");
+  EXPECT_EQ(app.image(CTL_PREVIEW), nullptr) << "an undecodable picture should leave the box empty";
   app.select("trunc.pal");  // a cut-off file: shown as far as it goes, or not at all
   EXPECT_TRUE(app.running());
-  EXPECT_EQ(app.text(2), "trunc.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "trunc.pal");
 
   const DWORD asked = GetTickCount();
   app.select("huge.pal");  // decoded at an eighth of what it claims, then fitted into the box
   EXPECT_LT(GetTickCount() - asked, 5000u) << "a tiny picture claiming 30000 x 30000 kept the program busy";
-  EXPECT_EQ(app.text(2), "huge.pal");
-  EXPECT_NE(app.image(1), nullptr);
-  EXPECT_EQ(app.size(1).cx, 225);
-  EXPECT_EQ(app.size(1).cy, 225);
+  EXPECT_EQ(app.text(CTL_STATUS), "huge.pal");
+  EXPECT_NE(app.image(CTL_PREVIEW), nullptr);
+  EXPECT_EQ(app.size(CTL_PREVIEW).cx, 225);
+  EXPECT_EQ(app.size(CTL_PREVIEW).cy, 225);
 
   app.select("old.pal");  // a sub-folder: listed, no picture, cannot be activated
-  EXPECT_EQ(app.image(1), builtin);
+  EXPECT_EQ(app.image(CTL_PREVIEW), builtin);
   std::string ini = read_file(fx.ini());
-  app.click(6);
+  app.click(CTL_ACTIVATE);
   HWND box = app.dialog_titled("Achtung");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(App::message_text(box), "Fehler Palette !!");
   app.press(box, IDOK);
   EXPECT_EQ(read_file(fx.ini()), ini);
-  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
 
   app.select("f\xE4hre.pal");
-  EXPECT_EQ(app.text(2), "f\xE4hre.pal");
-  EXPECT_NE(app.image(1), builtin) << "the picture of a name with an umlaut was not found";
-  app.click(6);
+  EXPECT_EQ(app.text(CTL_STATUS), "f\xE4hre.pal");
+  EXPECT_NE(app.image(CTL_PREVIEW), builtin) << "the picture of a name with an umlaut was not found";
+  app.click(CTL_ACTIVATE);
   EXPECT_EQ(app.dialog(200), nullptr);
-  EXPECT_EQ(app.text(2), "qz.ini= f\xE4hre.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= f\xE4hre.pal");
   EXPECT_EQ(hex_dump(read_file(fx.ini())),
             hex_dump(rewritten_ini(ini, "PaletteFile = " + fx.pals + "f\xE4hre.pal")));
 
@@ -165,9 +165,9 @@ TEST(Preview, TenThousandPalettesAreListedInOrder) {
   EXPECT_EQ(app.item(4711), "p04711.pal");
   EXPECT_EQ(app.item(9999), "p09999.pal");
   app.select(9999);
-  EXPECT_EQ(app.text(2), "p09999.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "qz.ini= p09999.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "p09999.pal");
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= p09999.pal");
   app.close_window();
   ASSERT_TRUE(app.wait_exit(15000));
 }
@@ -201,14 +201,14 @@ TEST(Preview, PathsNearTheLimitWork) {
   ASSERT_NE(app.main(), nullptr);
   app.settle();
   EXPECT_EQ(app.items(), (std::vector<std::string>{name, "x.pal"}));
-  HANDLE builtin = app.image(1);
+  HANDLE builtin = app.image(CTL_PREVIEW);
   app.select(name);
-  EXPECT_EQ(app.text(2), name.substr(0, 29) + "~");
-  EXPECT_NE(app.image(1), builtin);
-  EXPECT_EQ(app.size(1).cx, 300);
-  app.click(6);
+  EXPECT_EQ(app.text(CTL_STATUS), name.substr(0, 29) + "~");
+  EXPECT_NE(app.image(CTL_PREVIEW), builtin);
+  EXPECT_EQ(app.size(CTL_PREVIEW).cx, 300);
+  app.click(CTL_ACTIVATE);
   EXPECT_EQ(app.dialog(200), nullptr);
-  EXPECT_EQ(app.text(2), ("qz.ini= " + name).substr(0, 29) + "~");
+  EXPECT_EQ(app.text(CTL_STATUS), ("qz.ini= " + name).substr(0, 29) + "~");
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + folder + name));
   app.close_window();
   ASSERT_TRUE(app.wait_exit());

@@ -75,10 +75,11 @@ TEST(Player, PictureButtonsCarryTheWordTheirPictureShows) {
   ASSERT_NE(app.main(), nullptr);
   app.settle();
   const struct {
-    int id;
+    intptr_t id;
     const char* word;
-  } buttons[] = {{6, "Palette"}, {5, "Start"}, {4, "= Org"}, {10, "Hotlap"},
-                 {11, "Race"},   {12, "Menu"}, {7, "Top1"},  {8, "Top2"}};
+  } buttons[] = {{CTL_ACTIVATE, "Palette"}, {CTL_LAUNCH, "Start"}, {CTL_RESTORE, "= Org"},
+                 {CTL_HOTLAP, "Hotlap"},     {CTL_RACE, "Race"},    {CTL_MENU, "Menu"},
+                 {CTL_FAVORITE1, "Top1"},    {CTL_FAVORITE2, "Top2"}};
   for (const auto& b : buttons) {
     char text[32] = {};
     GetWindowTextA(app.control(b.id), text, sizeof text);  // what a screen reader asks
@@ -98,7 +99,7 @@ TEST(Player, DoubleClickOrEnterOnAPaletteActivatesItASingleClickOnlyShowsIt) {
   HWND main = app.main();
   ASSERT_NE(main, nullptr);
   app.settle();
-  HWND list = app.control(0);
+  HWND list = app.control(CTL_PALETTE_LIST);
   ASSERT_EQ(app.items(), (std::vector<std::string>{"autumn.pal", "blue.pal", "sunset.pal", "tiny.pal"}));
 
   // One click: preview only.
@@ -106,14 +107,14 @@ TEST(Player, DoubleClickOrEnterOnAPaletteActivatesItASingleClickOnlyShowsIt) {
   PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(list, WM_LBUTTONUP, 0, at);
   app.settle();
-  EXPECT_EQ(app.text(2), "sunset.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "sunset.pal");
   EXPECT_EQ(read_file(fx.ini()), ini) << "a single click changed qz.ini";
 
   // Its second click: activated exactly as the activate button does.
   PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
   PostMessageA(list, WM_LBUTTONUP, 0, at);
   app.settle();
-  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal"));
   EXPECT_EQ(read_file(fx.ini() + ".orig"), ini);
 
@@ -125,16 +126,16 @@ TEST(Player, DoubleClickOrEnterOnAPaletteActivatesItASingleClickOnlyShowsIt) {
   ASSERT_NE(box, nullptr) << "no message for a missing palette";
   EXPECT_EQ(App::message_text(box), "Fehler Palette !!");
   app.press(box, IDOK);
-  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
 
   // Enter typed for real, the list focused by a real click.
   SetForegroundWindow(main);
   real_click(list, item_point(list, 0));
   ASSERT_TRUE(wait_for([&] { return focus_of(main) == list; }, 3000)) << "a click did not focus the list";
   app.settle();
-  EXPECT_EQ(app.text(2), "autumn.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "autumn.pal");
   real_key(VK_RETURN);
-  ASSERT_TRUE(wait_for([&] { return app.text(2) == "qz.ini= autumn.pal"; }, 3000)) << app.text(2);
+  ASSERT_TRUE(wait_for([&] { return app.text(CTL_STATUS) == "qz.ini= autumn.pal"; }, 3000)) << app.text(CTL_STATUS);
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "autumn.pal"));
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
@@ -149,12 +150,12 @@ TEST(Player, TheKeyboardFocusComesBackAfterSwitchingToAnotherProgram) {
   HWND main = app.main();
   ASSERT_NE(main, nullptr);
   app.settle();
-  HWND list = app.control(0);
+  HWND list = app.control(CTL_PALETTE_LIST);
   SetForegroundWindow(main);
   real_click(list, item_point(list, 1));
   ASSERT_TRUE(wait_for([&] { return focus_of(main) == list; }, 3000));
   app.settle();
-  ASSERT_EQ(app.text(2), "blue.pal");
+  ASSERT_EQ(app.text(CTL_STATUS), "blue.pal");
 
   HWND other = other_program_window();
   ASSERT_NE(other, nullptr);
@@ -170,8 +171,8 @@ TEST(Player, TheKeyboardFocusComesBackAfterSwitchingToAnotherProgram) {
   real_key(VK_DOWN);
   EXPECT_TRUE(wait_for([&] {
     app.settle();
-    return app.text(2) == "sunset.pal";
-  }, 3000)) << app.text(2);
+    return app.text(CTL_STATUS) == "sunset.pal";
+  }, 3000)) << app.text(CTL_STATUS);
 
   DestroyWindow(other);
   app.close_window();

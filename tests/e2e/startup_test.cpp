@@ -53,22 +53,22 @@ TEST(Startup, DefaultSettingsFindTheGameInGamesKurvo) {
   RECT client = client_on_screen(main);
   EXPECT_EQ(client.right - client.left, 700);
   EXPECT_EQ(client.bottom - client.top, 500);
-  EXPECT_EQ(app.size(0).cx, 300);
-  EXPECT_EQ(app.size(0).cy, 475);
-  RECT list = app.rect(0);
+  EXPECT_EQ(app.size(CTL_PALETTE_LIST).cx, 300);
+  EXPECT_EQ(app.size(CTL_PALETTE_LIST).cy, 475);
+  RECT list = app.rect(CTL_PALETTE_LIST);
   EXPECT_EQ(list.left - client.left, 10);
   EXPECT_EQ(list.top - client.top, 10);
-  EXPECT_EQ(app.size(1).cx, 300);
-  EXPECT_EQ(app.size(1).cy, 225);
+  EXPECT_EQ(app.size(CTL_PREVIEW).cx, 300);
+  EXPECT_EQ(app.size(CTL_PREVIEW).cy, 225);
 
   EXPECT_EQ(app.items(), (std::vector<std::string>{"autumn.pal", "blue.pal", "sunset.pal", "tiny.pal"}));
-  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
-  EXPECT_EQ(app.text(17), "nix");
-  EXPECT_EQ(app.text(18), "nix");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
+  EXPECT_EQ(app.text(CTL_FAVORITE1_LABEL), "nix");
+  EXPECT_EQ(app.text(CTL_FAVORITE2_LABEL), "nix");
 
   // The presets go to c:\games\kurvo\options.set.
-  app.click(10);
-  EXPECT_EQ(app.text(2), "Options=Hotlap");
+  app.click(CTL_HOTLAP);
+  EXPECT_EQ(app.text(CTL_STATUS), "Options=Hotlap");
   std::string opts = read_file(fx.options());
   ASSERT_EQ(opts.size(), 20u);
   EXPECT_EQ(opts[4], 10);
@@ -183,12 +183,12 @@ TEST(Startup, GameChosenInRequesterDerivesThePathsAndSavesThem) {
   ASSERT_NE(app.main(), nullptr);
   app.settle();
   EXPECT_EQ(app.dialog(300), nullptr) << "qz.ini beside the chosen game was not found";
-  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
   EXPECT_EQ(app.items().size(), 4u);
 
   // options.set is taken from the chosen game's folder.
-  app.click(11);
-  EXPECT_EQ(app.text(2), "Options=Race");
+  app.click(CTL_RACE);
+  EXPECT_EQ(app.text(CTL_STATUS), "Options=Race");
   EXPECT_EQ(read_file(fx.options())[4], 5);
 
   app.close_window();
@@ -216,7 +216,7 @@ TEST(Startup, PaletteFolderMissingAndFolderRequesterCancelledGivesAnEmptyList) {
   EXPECT_EQ(app.dialog(200), nullptr);
   EXPECT_TRUE(app.running());
   EXPECT_TRUE(app.items().empty());
-  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
   EXPECT_EQ(read_file(fx.prefs()), prefs) << "a cancelled folder requester changed the settings";
@@ -248,15 +248,15 @@ TEST(Startup, FolderChosenInTheRequesterIsKeptAsTheShellGivesItScannedAndSaved) 
   app.settle();
   if (HWND box = app.dialog(300)) FAIL() << "a message after the folder was chosen: " << App::message_text(box);
   EXPECT_EQ(app.items(), (std::vector<std::string>{"gelb.pal", "rot.pal"})) << "the chosen folder was not scanned";
-  EXPECT_EQ(app.text(2), "qz.ini= qz.pal");
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= qz.pal");
 
   // The picture beside the palette is found through the folder as chosen,
   // and the palette line names the folder as the shell gave it.
-  HANDLE builtin = app.image(1);
+  HANDLE builtin = app.image(CTL_PREVIEW);
   app.select("rot.pal");
-  EXPECT_NE(app.image(1), builtin) << "the preview of the chosen folder's palette was not found";
-  app.click(6);
-  EXPECT_EQ(app.text(2), "qz.ini= rot.pal");
+  EXPECT_NE(app.image(CTL_PREVIEW), builtin) << "the preview of the chosen folder's palette was not found";
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= rot.pal");
   EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(rewritten_ini(ini, "PaletteFile = " + shell_path + "rot.pal")));
 
   app.close_window();
@@ -332,12 +332,12 @@ TEST(Startup, QzIniChosenInTheRequesterIsUsedLowerCasedAndSaved) {
   ASSERT_NE(app.main(), nullptr);
   app.settle();
   if (HWND box = app.dialog(300)) FAIL() << "a message after qz.ini was chosen: " << App::message_text(box);
-  EXPECT_EQ(app.text(2), "qz.ini= Tiny.pal") << "the chosen qz.ini was not read";
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= Tiny.pal") << "the chosen qz.ini was not read";
   EXPECT_EQ(app.items().size(), 4u);
 
   app.select("sunset.pal");
-  app.click(6);
-  EXPECT_EQ(app.text(2), "qz.ini= sunset.pal");
+  app.click(CTL_ACTIVATE);
+  EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
   EXPECT_EQ(hex_dump(read_file(folder + "qz.ini")),
             hex_dump(rewritten_ini(ini, "PaletteFile = " + fx.pals + "sunset.pal")));
   EXPECT_EQ(read_file(folder + "qz.ini.orig"), ini);
@@ -366,7 +366,7 @@ TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
     ASSERT_NE(main, nullptr);
     app.settle();
     // A stored height below the minimum still sets the list from it.
-    EXPECT_EQ(app.size(0).cy, 275);
+    EXPECT_EQ(app.size(CTL_PALETTE_LIST).cy, 275);
 
     RECT want{0, 0, 760, 560};
     AdjustWindowRectEx(&want, static_cast<DWORD>(GetWindowLongPtrA(main, GWL_STYLE)), FALSE,
@@ -375,8 +375,8 @@ TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
     app.settle();
     RECT client = client_on_screen(main);
     ASSERT_EQ(client.bottom - client.top, 560);
-    EXPECT_EQ(app.size(0).cx, 300);
-    EXPECT_EQ(app.size(0).cy, 535) << "the list did not follow the window's height";
+    EXPECT_EQ(app.size(CTL_PALETTE_LIST).cx, 300);
+    EXPECT_EQ(app.size(CTL_PALETTE_LIST).cy, 535) << "the list did not follow the window's height";
     app.close_window();
     ASSERT_TRUE(app.wait_exit());
   }
@@ -402,7 +402,7 @@ TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
     RECT client = client_on_screen(main);
     EXPECT_EQ(client.right - client.left, 760);
     EXPECT_EQ(client.bottom - client.top, 560);
-    EXPECT_EQ(app.size(0).cy, 535);
+    EXPECT_EQ(app.size(CTL_PALETTE_LIST).cy, 535);
     app.close_window();
     ASSERT_TRUE(app.wait_exit());
   }

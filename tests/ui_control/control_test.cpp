@@ -191,13 +191,13 @@ TEST_F(ControlBasics, NumbersFontsResizeAndLifetime) {
 }
 
 TEST(ControlWithoutWindow, FailedCreationLeavesTheOldControl) {
-    HWND w = reinterpret_cast<HWND>(window_open(3, 0, 0, 200, 100, "A", 0x00CE0000));
+    HWND w = reinterpret_cast<HWND>(window_open(3, 0, 0, 200, 100, "A", WINDOW_STYLE_SIZABLE));
     ASSERT_NE(w, nullptr);
     HWND kept = reinterpret_cast<HWND>(control_create_text(11, 0, 0, 50, 20, "kept"));
     ASSERT_NE(kept, nullptr);
     // Closing the window that holds the current control list leaves none:
     // creating fails, and the control of that number stays.
-    window_open(4, 0, 0, 100, 100, "B", 0x00CE0000);
+    window_open(4, 0, 0, 100, 100, "B", WINDOW_STYLE_SIZABLE);
     window_close(4);
     EXPECT_EQ(control_create_text(11, 0, 0, 50, 20, "new"), 0);
     EXPECT_TRUE(IsWindow(kept));

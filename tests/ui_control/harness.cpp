@@ -46,7 +46,7 @@ Events drain(std::vector<int>* others) {
 }
 
 void ControlTest::SetUp() {
-    window_ = reinterpret_cast<HWND>(window_open(0, 50, 50, 400, 300, "Test", 0x00CE0000));
+    window_ = reinterpret_cast<HWND>(window_open(0, 50, 50, 400, 300, "Test", WINDOW_STYLE_SIZABLE));
     ASSERT_NE(window_, nullptr);
     drain();
 }

@@ -3,6 +3,7 @@
 // other windows must stay disabled exactly as long as the dialog is open.
 #include "runtime/resource_count.h"
 #include "harness.h"
+#include "tests/common/dialog_ids.h"
 
 #include <atomic>
 #include <chrono>
@@ -82,7 +83,7 @@ BOOL CALLBACK match_class(HWND child, LPARAM lp) {
 // The edit field of the file-name box (a combo box, on some systems inside a
 // ComboBoxEx32).
 HWND file_name_edit(HWND dialog) {
-    HWND box = GetDlgItem(dialog, 0x47C);
+    HWND box = GetDlgItem(dialog, dialog_ids::kFileNameBox);
     if (!box) return nullptr;
     FindChild f{"Edit"};
     EnumChildWindows(box, match_class, reinterpret_cast<LPARAM>(&f));
@@ -146,9 +147,9 @@ private:
 class Requesters : public ::testing::Test {
 protected:
     void SetUp() override {
-        owner_ = reinterpret_cast<HWND>(window_open(10, 0, 0, 200, 100, "Haupt", 0x00CE0000));
-        other_ = reinterpret_cast<HWND>(window_open(11, 220, 0, 200, 100, "Neben", 0x00CE0000));
-        off_ = reinterpret_cast<HWND>(window_open(12, 440, 0, 200, 100, "Aus", 0x00CE0000));
+        owner_ = reinterpret_cast<HWND>(window_open(10, 0, 0, 200, 100, "Haupt", WINDOW_STYLE_SIZABLE));
+        other_ = reinterpret_cast<HWND>(window_open(11, 220, 0, 200, 100, "Neben", WINDOW_STYLE_SIZABLE));
+        off_ = reinterpret_cast<HWND>(window_open(12, 440, 0, 200, 100, "Aus", WINDOW_STYLE_SIZABLE));
         ASSERT_TRUE(owner_ && other_ && off_);
         EnableWindow(off_, FALSE);
         SetForegroundWindow(owner_);
@@ -197,7 +198,7 @@ TEST_F(Requesters, MessageBoxIsOwnedAndDisablesTheOtherWindowsWhileOpen) {
     std::string shown;
     Answerer helper("Achtung", false, [&](HWND dialog) {
         note_while_open(dialog);
-        shown = text_of(GetDlgItem(dialog, 0xFFFF));
+        shown = text_of(GetDlgItem(dialog, dialog_ids::kMessageText));
         press(dialog, IDOK);
     });
     int result = message_box_show("Achtung", "Fehler Palette !!", MB_OK);
@@ -220,7 +221,7 @@ TEST_F(Requesters, FileRequesterProposesTheFolderAndReturnsTheChosenPath) {
         note_while_open(dialog);
         HWND edit = file_name_edit(dialog);
         proposed = text_of(edit);
-        HWND types = GetDlgItem(dialog, 0x470);
+        HWND types = GetDlgItem(dialog, dialog_ids::kFileTypes);
         int count = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             char text[128] = {};
@@ -310,8 +311,8 @@ TEST_F(Requesters, FolderRequesterOpensOnTheFolderAndAddsOneSeparator) {
 }
 
 TEST(RequesterBracket, ReenablesOnlyTheCallingThreadsWindows) {
-    HWND mine = reinterpret_cast<HWND>(window_open(13, 0, 0, 100, 50, "mine", 0x00CE0000));
-    HWND fg = reinterpret_cast<HWND>(window_open(14, 0, 100, 100, 50, "front", 0x00CE0000));
+    HWND mine = reinterpret_cast<HWND>(window_open(13, 0, 0, 100, 50, "mine", WINDOW_STYLE_SIZABLE));
+    HWND fg = reinterpret_cast<HWND>(window_open(14, 0, 100, 100, 50, "front", WINDOW_STYLE_SIZABLE));
     SetForegroundWindow(fg);
     drain();
     other_windows_disable();

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint32_t kMainFlags = 0x00CE0000;
+constexpr uint32_t kMainFlags = WINDOW_STYLE_SIZABLE;
 
 class EventQueue : public WindowTest {
 protected:

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr uint32_t kMainFlags = 0x00CE0000;
+constexpr uint32_t kMainFlags = WINDOW_STYLE_SIZABLE;
 
 class LiveSizing : public WindowTest {
 protected:

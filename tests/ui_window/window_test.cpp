@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint32_t kMainFlags = 0x00CE0000;  // caption, system menu, sizing border, minimize box
+constexpr uint32_t kMainFlags = WINDOW_STYLE_SIZABLE;  // caption, system menu, sizing border, minimize box
 
 HWND hwnd_of(intptr_t number) { return reinterpret_cast<HWND>(window_handle(number)); }
 
@@ -384,7 +384,7 @@ TEST_F(FocusMove, TheFocusComesBackWhenTheWindowIsActivatedAgain) {
         return drain_events();
     };
     SetFocus(s.second);
-    HWND other = reinterpret_cast<HWND>(window_open(3, 450, 100, 200, 100, "other", 0x00CE0000));
+    HWND other = reinterpret_cast<HWND>(window_open(3, 450, 100, 200, 100, "other", WINDOW_STYLE_SIZABLE));
     ASSERT_NE(other, nullptr);
     activate(other);
     ASSERT_EQ(GetActiveWindow(), other);

@@ -288,6 +288,13 @@ void control_resize(intptr_t number, int x, int y, int width, int height) {
         InvalidateRect(h, nullptr, FALSE);
 }
 
+void control_set_redraw(intptr_t number, int on) {
+    Control* c = control_find(number);
+    if (!c) return;
+    SendMessageA(c->hwnd, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+    if (on) InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
 void control_clear_items(intptr_t number) {
     Control* c = control_find(number);
     if (c && c->ops->clear_items) c->ops->clear_items(*c);

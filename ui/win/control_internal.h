@@ -12,6 +12,22 @@
 
 struct Control;
 
+// The window styles each control type always has; the creation flags are
+// added to them.
+inline constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
+inline constexpr DWORD kCheckboxStyle = kButtonStyle | BS_AUTOCHECKBOX;
+inline constexpr DWORD kEditStyle = kButtonStyle | ES_AUTOHSCROLL;
+inline constexpr DWORD kTextStyle = WS_CHILD | WS_VISIBLE | WS_GROUP;
+inline constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP |
+                                    LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_NOTIFY;
+inline constexpr DWORD kImageStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY;
+// BS_BITMAP without a bitmap: the button draws its face but not its window
+// text, which is there for screen readers; the painter draws the picture.
+inline constexpr DWORD kImageButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_BITMAP;
+static_assert(kButtonStyle == 0x50030000 && kCheckboxStyle == 0x50030003 && kEditStyle == 0x50030080 &&
+              kTextStyle == 0x50020000 && kListStyle == 0x50330141 && kImageStyle == 0x50000100 &&
+              (kImageButtonStyle & ~BS_BITMAP) == 0x50010000);
+
 // What one control type supplies. Every entry is optional; a missing one makes
 // the generic operation do nothing or fall back to a plain Win32 call.
 struct ControlOps {

@@ -190,7 +190,7 @@ const ControlOps* control_ops_list() {
 
 intptr_t control_create_list(intptr_t number, int x, int y, int width, int height, int flags) {
     control_read_drag_thresholds();
-    ControlSpec s{control_ops_list(), "ListBox", nullptr, static_cast<DWORD>(flags) | 0x50330141u, WS_EX_CLIENTEDGE,
+    ControlSpec s{control_ops_list(), "ListBox", nullptr, static_cast<DWORD>(flags) | kListStyle, WS_EX_CLIENTEDGE,
                   x, y, width, height, list_drag_proc, &g_listbox_class_proc};
     return control_create(number, s, colours_none);
 }

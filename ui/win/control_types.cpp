@@ -91,14 +91,14 @@ const ControlOps* control_ops_text() {
 
 intptr_t control_create_button(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text_or_empty(text);
-    ControlSpec s{control_ops_button(), "Button", t.c_str(), static_cast<DWORD>(flags) | 0x50030000u, 0,
+    ControlSpec s{control_ops_button(), "Button", t.c_str(), static_cast<DWORD>(flags) | kButtonStyle, 0,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s);
 }
 
 intptr_t control_create_checkbox(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text_or_empty(text);
-    ControlSpec s{control_ops_checkbox(), "Button", t.c_str(), static_cast<DWORD>(flags) | 0x50030003u, 0,
+    ControlSpec s{control_ops_checkbox(), "Button", t.c_str(), static_cast<DWORD>(flags) | kCheckboxStyle, 0,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s);
 }
@@ -106,7 +106,7 @@ intptr_t control_create_checkbox(intptr_t number, int x, int y, int width, int h
 intptr_t control_create_edit(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text_or_empty(text);
     DWORD ex = (flags & CONTROL_FLAG_EDGE) ? 0 : WS_EX_CLIENTEDGE;
-    ControlSpec s{control_ops_edit(), "Edit", t.c_str(), static_cast<DWORD>(flags) | 0x50030080u, ex,
+    ControlSpec s{control_ops_edit(), "Edit", t.c_str(), static_cast<DWORD>(flags) | kEditStyle, ex,
                   x, y, width, height, edit_focus_proc, &g_edit_class_proc};
     return control_create(number, s, colours_none);
 }
@@ -114,7 +114,7 @@ intptr_t control_create_edit(intptr_t number, int x, int y, int width, int heigh
 intptr_t control_create_text(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text_or_empty(text);
     DWORD ex = (flags & CONTROL_FLAG_EDGE) ? WS_EX_CLIENTEDGE : 0;
-    ControlSpec s{control_ops_text(), "Static", t.c_str(), static_cast<DWORD>(flags) | 0x50020000u, ex,
+    ControlSpec s{control_ops_text(), "Static", t.c_str(), static_cast<DWORD>(flags) | kTextStyle, ex,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s, colours_none);
 }

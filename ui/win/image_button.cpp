@@ -160,7 +160,7 @@ intptr_t control_create_image_button(intptr_t number, int x, int y, int width, i
         theme_detect();
         theme_checked = true;
     }
-    ControlSpec s{control_ops_image_button(), "BUTTON", nullptr, static_cast<DWORD>(flags) | 0x50010000u | BS_BITMAP, 0,
+    ControlSpec s{control_ops_image_button(), "BUTTON", nullptr, static_cast<DWORD>(flags) | kImageButtonStyle, 0,
                   x, y, width, height, image_button_proc, &g_button_class_proc};
     return control_create(number, s, init_button, image, flags);
 }

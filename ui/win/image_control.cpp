@@ -157,7 +157,7 @@ const ControlOps* control_ops_image() {
 
 intptr_t control_create_image(intptr_t number, int x, int y, int width, int height, intptr_t image, int ex_style) {
     control_read_drag_thresholds();
-    ControlSpec s{control_ops_image(), "STATIC", nullptr, 0x50000100u, static_cast<DWORD>(ex_style),
+    ControlSpec s{control_ops_image(), "STATIC", nullptr, kImageStyle, static_cast<DWORD>(ex_style),
                   x, y, width, height, image_control_proc, &g_static_class_proc};
     intptr_t result = control_create(number, s);
     if (!result) return 0;

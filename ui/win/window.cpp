@@ -234,6 +234,16 @@ int window_height(intptr_t number) {
     return r.bottom + (GetMenu(w->hwnd) ? GetSystemMetrics(SM_CYMENU) : 0);
 }
 
+int window_is_minimized(intptr_t number) {
+    WindowObject* w = window_find(number);
+    return w && IsIconic(w->hwnd) ? 1 : 0;
+}
+
+int window_is_maximized(intptr_t number) {
+    WindowObject* w = window_find(number);
+    return w && IsZoomed(w->hwnd) ? 1 : 0;
+}
+
 intptr_t window_handle(intptr_t number) {
     WindowObject* w = window_find(number);
     return w ? reinterpret_cast<intptr_t>(w->hwnd) : 0;
