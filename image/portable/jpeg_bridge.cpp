@@ -28,15 +28,14 @@ struct MemorySource {
     jpeg_source_mgr pub;
     const unsigned char* data;
     std::size_t remaining;      // not yet handed to the library
-    JOCTET* marker;             // 4,096 bytes; receives end-of-image markers
+    JOCTET* marker;             // receives the end-of-image markers (FF D9)
 };
 
-constexpr std::size_t kMarkerBufferSize = 4096;
+constexpr std::size_t kMarkerBufferSize = 2;  // one end-of-image marker
 
 // Writes each decoded row into the target rows.
 struct RowWriter {
     JSAMPARRAY row;             // one row of output_width x output_components samples
-    JDIMENSION rows_per_read;
     unsigned char* target;
 };
 
@@ -285,7 +284,6 @@ int open_image(ImageFitRule fit, ImageSize* fitted) {
         (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, sizeof(RowWriter)));
     const JDIMENSION row_samples = (cinfo->output_width * static_cast<JDIMENSION>(samples) + 3) & ~JDIMENSION(3);
     writer->row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, row_samples, 1);
-    writer->rows_per_read = 1;
     writer->target = nullptr;
     g_jpeg.writer = writer;
 
@@ -314,9 +312,9 @@ int jpeg_decode(unsigned char* pixels, std::size_t stride, int) {
     while (cinfo->output_scanline < cinfo->output_height) {
         if (g_jpeg.direct) {
             JSAMPROW row = writer->target;
-            if (jpeg_read_scanlines(cinfo, &row, writer->rows_per_read) != 1) break;
+            if (jpeg_read_scanlines(cinfo, &row, 1) != 1) break;
         } else {
-            if (jpeg_read_scanlines(cinfo, writer->row, writer->rows_per_read) != 1) break;
+            if (jpeg_read_scanlines(cinfo, writer->row, 1) != 1) break;
             write_row(writer->row[0], writer->target, g_jpeg.width);
         }
         writer->target += stride;

@@ -77,8 +77,6 @@ void control_library_init() {
     g_default_gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     ControlListContext& ctx = control_list_context();
     ctx.default_font = g_default_gui_font;
-    if (!ctx.stack) ctx.stack = std::make_unique<std::vector<HWND>>();
-    ctx.stack->reserve(10);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES};
     InitCommonControlsEx(&icc);
 }
@@ -303,9 +301,7 @@ void control_clear_items(intptr_t number) {
 int control_add_item(intptr_t number, int position, tw::TextArg text) {
     Control* c = control_find(number);
     if (!c) return 0;
-    if (c->ops->add_item4) return c->ops->add_item4(*c, position, text.view(), 0);
-    if (c->ops->add_item3) return c->ops->add_item3(*c, position, text.view());
-    return 0;
+    return c->ops->add_item ? c->ops->add_item(*c, position, text.view()) : 0;
 }
 
 int control_remove_item(intptr_t number, int position) {

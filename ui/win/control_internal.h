@@ -32,7 +32,6 @@ static_assert(kButtonStyle == 0x50030000 && kCheckboxStyle == 0x50030003 && kEdi
 // the generic operation do nothing or fall back to a plain Win32 call.
 struct ControlOps {
     int type = 0;
-    std::size_t size = sizeof(ControlOps);
     // WM_COMMAND, WM_NOTIFY, scroll and WM_CTLCOLOR... messages concerning the
     // control; returns NOT_HANDLED for default processing.
     LRESULT (*message)(Control&, HWND, UINT, WPARAM, LPARAM) = nullptr;
@@ -41,8 +40,7 @@ struct ControlOps {
     void (*set_state)(Control&, intptr_t) = nullptr;
     std::string (*get_text)(Control&) = nullptr;
     void (*set_text)(Control&, std::string_view) = nullptr;
-    int (*add_item3)(Control&, int position, std::string_view) = nullptr;
-    int (*add_item4)(Control&, int position, std::string_view, intptr_t data) = nullptr;
+    int (*add_item)(Control&, int position, std::string_view) = nullptr;
     int (*remove_item)(Control&, int position) = nullptr;
     void (*clear_items)(Control&) = nullptr;
     void (*resize)(Control&, int x, int y, int width, int height) = nullptr;

@@ -171,7 +171,7 @@ const ControlOps* control_ops_list() {
         o.set_state = list_set_state;
         o.get_text = list_get_text;
         o.set_text = list_set_text;
-        o.add_item3 = list_add_item;
+        o.add_item = list_add_item;
         o.remove_item = list_remove_item;
         o.clear_items = list_clear;
         o.count_items = list_count;

@@ -37,8 +37,6 @@ LRESULT CALLBACK edit_focus_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcA(next, h, msg, wp, lp);
 }
 
-std::string text_or_empty(tw::TextArg t) { return t.str(); }
-
 }  // namespace
 
 const ControlOps* control_ops_button() {
@@ -90,21 +88,21 @@ const ControlOps* control_ops_text() {
 }
 
 intptr_t control_create_button(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
-    std::string t = text_or_empty(text);
+    std::string t = text.str();
     ControlSpec s{control_ops_button(), "Button", t.c_str(), static_cast<DWORD>(flags) | kButtonStyle, 0,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s);
 }
 
 intptr_t control_create_checkbox(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
-    std::string t = text_or_empty(text);
+    std::string t = text.str();
     ControlSpec s{control_ops_checkbox(), "Button", t.c_str(), static_cast<DWORD>(flags) | kCheckboxStyle, 0,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s);
 }
 
 intptr_t control_create_edit(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
-    std::string t = text_or_empty(text);
+    std::string t = text.str();
     DWORD ex = (flags & CONTROL_FLAG_EDGE) ? 0 : WS_EX_CLIENTEDGE;
     ControlSpec s{control_ops_edit(), "Edit", t.c_str(), static_cast<DWORD>(flags) | kEditStyle, ex,
                   x, y, width, height, edit_focus_proc, &g_edit_class_proc};
@@ -112,7 +110,7 @@ intptr_t control_create_edit(intptr_t number, int x, int y, int width, int heigh
 }
 
 intptr_t control_create_text(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
-    std::string t = text_or_empty(text);
+    std::string t = text.str();
     DWORD ex = (flags & CONTROL_FLAG_EDGE) ? WS_EX_CLIENTEDGE : 0;
     ControlSpec s{control_ops_text(), "Static", t.c_str(), static_cast<DWORD>(flags) | kTextStyle, ex,
                   x, y, width, height, nullptr, nullptr};

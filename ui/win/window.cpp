@@ -39,31 +39,26 @@ uint16_t outer_bound(HWND hwnd, int client, bool height) {
 
 }  // namespace
 
-void WindowObject::release() {
-    if (!hwnd) return;
-    HWND h = hwnd;
-    if (HWND owner = GetWindow(h, GW_OWNER)) SetActiveWindow(owner);
-    RemovePropA(h, kPropWindowId);
-    DestroyWindow(h);
-    UnregisterClassA(class_name, GetModuleHandleA(nullptr));
+void WindowObject::forget() {
+    RemovePropA(hwnd, kPropWindowId);
     shortcuts.clear();
     if (shortcut_table) DestroyAcceleratorTable(shortcut_table);
     shortcut_table = nullptr;
     tw::gdi::delete_brush(brush);
     brush = nullptr;
     colour = -1;
+    last_focus = nullptr;
     hwnd = nullptr;
 }
 
-void window_forget(WindowObject* w) {
-    RemovePropA(w->hwnd, kPropWindowId);
-    w->shortcuts.clear();
-    if (w->shortcut_table) DestroyAcceleratorTable(w->shortcut_table);
-    w->shortcut_table = nullptr;
-    tw::gdi::delete_brush(w->brush);
-    w->brush = nullptr;
-    w->colour = -1;
-    w->hwnd = nullptr;
+void WindowObject::release() {
+    if (!hwnd) return;
+    HWND h = hwnd;
+    if (HWND owner = GetWindow(h, GW_OWNER)) SetActiveWindow(owner);
+    // Forgotten first: the destruction's WM_NCDESTROY then finds no library window.
+    forget();
+    DestroyWindow(h);
+    UnregisterClassA(class_name, GetModuleHandleA(nullptr));
 }
 
 void window_library_init() {
@@ -173,7 +168,6 @@ intptr_t window_open(intptr_t number, int x, int y, int width, int height, tw::T
     };
     w->shortcut_table = CreateAcceleratorTableA(w->shortcuts.data(), static_cast<int>(w->shortcuts.size()));
     w->colour = -1;
-    w->mdi_client = nullptr;
 
     if (control_list) control_list_use(reinterpret_cast<intptr_t>(hwnd));
     return number == tw::kDynamicNumber ? own_number : reinterpret_cast<intptr_t>(hwnd);

@@ -1,9 +1,8 @@
 // Control lists: which window new controls go into. Each window with a
-// control list keeps a saved copy of the context in a property and is
-// subclassed so that the copy dies with the window.
+// control list carries a record of it in a property ("TW_GadgetStack_" and
+// the module's instance) and is subclassed so that the record dies with the
+// window.
 #include <cstdio>
-#include <memory>
-#include <vector>
 
 #include "ui/win/window_internal.h"
 
@@ -11,8 +10,7 @@ namespace {
 
 struct ControlListRecord {
     HWND window = nullptr;
-    std::unique_ptr<std::vector<HWND>> stack;
-    WNDPROC previous = nullptr;
+    WNDPROC previous = nullptr;  // the window's procedure under the control-list procedure
 };
 
 const char* record_prop() {
@@ -25,12 +23,6 @@ const char* record_prop() {
 
 ControlListRecord* record_of(HWND hwnd) {
     return hwnd ? static_cast<ControlListRecord*>(GetPropA(hwnd, record_prop())) : nullptr;
-}
-
-std::unique_ptr<std::vector<HWND>> fresh_stack() {
-    auto stack = std::make_unique<std::vector<HWND>>();
-    stack->reserve(10);
-    return stack;
 }
 
 LRESULT CALLBACK control_list_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -50,7 +42,7 @@ LRESULT CALLBACK control_list_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
 }  // namespace
 
 ControlListContext& control_list_context() {
-    static ControlListContext ctx{nullptr, nullptr, fresh_stack()};
+    static ControlListContext ctx;
     return ctx;
 }
 
@@ -60,19 +52,10 @@ intptr_t control_list_use(intptr_t window_handle) {
     HWND h = reinterpret_cast<HWND>(window_handle);
     if (!h || !IsWindow(h)) return reinterpret_cast<intptr_t>(previous);
 
-    if (ControlListRecord* cur = record_of(ctx.current)) cur->stack = std::move(ctx.stack);
-
-    if (ControlListRecord* rec = record_of(h)) {
-        ctx.stack = std::move(rec->stack);
-        if (!ctx.stack) ctx.stack = fresh_stack();
+    if (record_of(h)) {
         ctx.current = h;
         return reinterpret_cast<intptr_t>(previous);
     }
-
-    if (ctx.stack)
-        ctx.stack->clear();
-    else
-        ctx.stack = fresh_stack();
     auto* rec = new ControlListRecord;
     rec->window = h;
     if (!SetPropA(h, record_prop(), rec)) {

@@ -21,14 +21,13 @@ inline constexpr char kPropControlId[] = "TW_ID";        // control number, on e
 
 // ---------------------------------------------------------------------------
 // Control list context: one record for the program. It exists from the start
-// (current window none, no default font, an empty container stack of
-// capacity 10); the control library sets default_font when it starts and on
-// control_set_font(-1, ...). Controls are created as children of `current`;
-// with current == nullptr no control can be created.
+// (current window none, no default font); the control library sets
+// default_font when it starts and on control_set_font(-1, ...). Controls are
+// created as children of `current`; with current == nullptr (none) no control
+// can be created.
 struct ControlListContext {
     HWND current = nullptr;
     HFONT default_font = nullptr;
-    std::unique_ptr<std::vector<HWND>> stack;  // container stack; may be null
 };
 ControlListContext& control_list_context();
 
@@ -40,7 +39,6 @@ struct WindowObject {
     HACCEL shortcut_table = nullptr;
     int colour = -1;                     // background colour, -1 = class brush
     HBRUSH brush = nullptr;              // owned, made from colour
-    HWND mdi_client = nullptr;           // not used by this program
     uint16_t min_width = 0, min_height = 0, max_width = 0, max_height = 0;  // outer sizes, 0 = none
     bool minimized_or_maximized = false;
     HWND last_focus = nullptr;           // the control that had the focus when the window was deactivated
@@ -48,6 +46,8 @@ struct WindowObject {
 
     bool in_use() const { return hwnd != nullptr; }
     void release();  // closes the window
+    // Lets go of everything but the window itself (destroyed by someone else).
+    void forget();
 };
 
 // The record of an open window, or nullptr.

@@ -34,13 +34,6 @@ EventState& events() {
     return state;
 }
 
-// Offers a message to the control with this handle; false when it is no
-// control or its type does not handle the message.
-bool offer(HWND control, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) {
-    if (!control) return false;
-    return control_offer_message(control, msg, wparam, lparam, result);
-}
-
 BOOL CALLBACK send_syscolorchange(HWND child, LPARAM) {
     SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
     return TRUE;
@@ -73,7 +66,7 @@ void on_size(WindowObject* w, intptr_t number, WPARAM type) {
 LRESULT on_command(WPARAM wparam, LPARAM lparam) {
     HWND control = reinterpret_cast<HWND>(lparam);
     LRESULT result = 0;
-    if (offer(control, WM_COMMAND, wparam, lparam, &result)) return result;
+    if (control_offer_message(control, WM_COMMAND, wparam, lparam, &result)) return result;
     if (control) {
         event_set_pending(EVENT_CONTROL, GetWindowLongPtrA(control, GWLP_ID), HIWORD(wparam));
     } else if (HIWORD(wparam) != 0 && LOWORD(wparam) == COMMAND_FOCUS_NEXT) {
@@ -136,7 +129,7 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         return on_command(wparam, lparam);
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lparam);
-        if (header && offer(header->hwndFrom, msg, wparam, lparam, &result)) return result;
+        if (header && control_offer_message(header->hwndFrom, msg, wparam, lparam, &result)) return result;
         return NOT_HANDLED;
     }
     case WM_HSCROLL:
@@ -146,7 +139,7 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
     case MSG_CONTROL_PRIVATE:
-        if (offer(reinterpret_cast<HWND>(lparam), msg, wparam, lparam, &result)) return result;
+        if (control_offer_message(reinterpret_cast<HWND>(lparam), msg, wparam, lparam, &result)) return result;
         return NOT_HANDLED;
     case MSG_CONTROL_EVENT:
         event_set_pending(EVENT_CONTROL, static_cast<intptr_t>(wparam), static_cast<int>(lparam));
@@ -154,7 +147,7 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_NCDESTROY:
         // Destroyed by someone other than window_close (for example with its
         // owner): the number becomes free, nothing points at the dead handle.
-        if (w && w->hwnd == hwnd) window_forget(w);
+        if (w && w->hwnd == hwnd) w->forget();
         return NOT_HANDLED;
     default:
         return NOT_HANDLED;
