@@ -1,6 +1,7 @@
 // Image objects: numbered bitmaps and icons made from image files in memory or
-// on disk, measured, scaled and handed to controls by their platform handle;
-// the registry of image decoders and the JPEG decoder built on libjpeg.
+// on disk, measured, scaled and handed to controls by their platform handle.
+// The formats beyond BMP and icons come from the decoders (image/decoder.h),
+// JPEG from the JPEG decoder (image/jpeg.h).
 //
 // Order of use at start-up: decoder_registry_reset(), image_library_init(),
 // jpeg_decoder_register(), then the creating calls. image_free_all() at the end.
@@ -9,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 #include "runtime/runtime.h"
 
@@ -41,47 +41,6 @@ struct ImageSize {
 // The size a picture of its real width x height is to be made at, chosen by
 // the caller (a preview box's rule, say).
 using ImageFitRule = ImageSize (*)(int width, int height);
-
-// ---- decoders -----------------------------------------------------------------
-
-// Pixel kinds a decoder's check reports.
-inline constexpr int IMAGE_PIXELS_NONE = 0;  // not this decoder's format
-inline constexpr int IMAGE_PIXELS_BGR = 1;   // three bytes a pixel: B, G, R
-inline constexpr int IMAGE_PIXELS_BGRA = 2;  // four bytes a pixel
-
-// The operations every decoder offers.
-struct ImageDecoder {
-    // Either `file` is an open stream at its start (memory null, `name` its
-    // file name) or `memory` is a block of `length` bytes (file null). Returns
-    // a pixel kind; after a non-zero result the decoder holds the image open,
-    // its size known, until decode() or release() is called.
-    int (*check)(std::FILE* file, const void* memory, std::size_t length, const char* name);
-    // Writes the held image top row first, each row `stride` bytes after the
-    // one before; only width x bytes-per-pixel bytes of each row are written.
-    // 1 on success, 0 on failure; in both cases the image is given up.
-    int (*decode)(unsigned char* pixels, std::size_t stride, int reserved);
-    int (*width)();   // size of the image last recognised
-    int (*height)();
-    // Gives up a held image without decoding it (when no bitmap could be made
-    // for it). May be null for decoders that hold nothing between the calls.
-    void (*release)();
-    // Optional: recognises the data as check does, for an image to be made at
-    // the size `fit` gives for the picture's real size (stored in *fitted).
-    // The decoder may hold a reduced image instead, whose width() and height()
-    // still cover that size in both directions.
-    int (*check_fit)(std::FILE* file, const void* memory, std::size_t length, const char* name, ImageFitRule fit,
-                     ImageSize* fitted) = nullptr;
-};
-
-// Empties the registry: no decoders, no open file.
-void decoder_registry_reset();
-// Appends a decoder; earlier ones are asked first. 1, or 0 when the registry
-// (room for 100) is full or the record lacks an operation.
-int decoder_register(const ImageDecoder& decoder);
-// Number of registered decoders.
-int decoder_count();
-
-// ---- image objects --------------------------------------------------------------
 
 // Creates the empty image table (frees any images still held).
 void image_library_init();
@@ -115,20 +74,3 @@ intptr_t image_resize(intptr_t number, int width, int height, int mode);
 
 void image_free(intptr_t number);
 void image_free_all();
-
-// ---- the JPEG decoder -------------------------------------------------------------
-
-// Registers the JPEG decoder once; later calls do nothing.
-void jpeg_decoder_register();
-
-// The JPEG decoder's operations (see ImageDecoder).
-int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char* name);
-// Decodes at the largest of the library's reductions (1/8, 1/4, 1/2) whose
-// output still covers the fitted size in both directions; at full size when
-// none does or the picture already fits.
-int jpeg_check_fit(std::FILE* file, const void* memory, std::size_t length, const char* name, ImageFitRule fit,
-                   ImageSize* fitted);
-int jpeg_decode(unsigned char* pixels, std::size_t stride, int reserved);
-int jpeg_width();
-int jpeg_height();
-void jpeg_release();

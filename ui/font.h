@@ -1,5 +1,4 @@
-// Fonts by face name and point size, the shared cache of solid brushes, and
-// the check whether controls are drawn with visual styles.
+// Fonts by face name and point size.
 #pragma once
 
 #include <cstdint>
@@ -25,17 +24,3 @@ intptr_t font_handle(intptr_t number);
 void font_free(intptr_t number);
 // Deletes every font: numbered ones in ascending order, then dynamic ones.
 void font_free_all();
-
-// A solid brush (HBRUSH) for colour 0x00BBGGRR, shared by every user of that
-// colour and counted; 0 when none can be made. Safe from any thread.
-intptr_t brush_acquire(int colour);
-// Drops one reference; the brush is deleted with its last user. A handle that
-// did not come from brush_acquire is ignored.
-void brush_release(intptr_t brush);
-
-// The common-controls version as (major << 16) | minor, determined once; also
-// decides whether controls are drawn with visual styles.
-uint32_t theme_detect();
-// Whether visual styles are active and the common controls are at least 6.0
-// (false until theme_detect has run).
-bool theme_is_themed();

@@ -1,8 +1,10 @@
-// Windows and the event queue, controls, requesters and message box, fonts and
-// colours, live sizing, image control and image button.
+// Windows and the event queue, controls, requesters and message box, fonts,
+// shared brushes and theme detection, live sizing, image control and image button.
 #pragma once
 
 #include "ui/window.h"
 #include "ui/font.h"
+#include "ui/brush.h"
+#include "ui/theme.h"
 #include "ui/control.h"
 #include "ui/requester.h"

@@ -3,6 +3,7 @@
 #include "app/assets/assets.h"
 #include "files/files.h"
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "prefs/prefs.h"
 #include "ui/ui.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "files/portable/line_buffer.h"
+#include "files/portable/buffered_file.h"
 
 void text_init() {}
 

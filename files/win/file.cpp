@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "files/portable/line_buffer.h"
+#include "files/portable/buffered_file.h"
 #include "files/win/file_calls.h"
 #include "runtime/win32.h"
 

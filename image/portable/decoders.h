@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "image/image.h"
+#include "image/decoder.h"
 
 namespace tw::image {
 

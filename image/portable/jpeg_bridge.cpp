@@ -14,6 +14,7 @@
 #include <jerror.h>
 
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "image/portable/decoders.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/image.h"
+#include "image/decoder.h"
 #include "image/portable/decoders.h"
 #include "image/portable/formats.h"
 #include "files/win/file_calls.h"

@@ -9,6 +9,7 @@
 
 #include "app/assets/assets.h"
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "runtime/win32.h"
 
 namespace {

@@ -20,6 +20,7 @@
 
 #include "app/portable/preview.h"
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "tests/bench_common/bench.h"
 
 namespace {

@@ -23,6 +23,7 @@
 
 #include "app/app.h"
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "files/files.h"
 #include "prefs/prefs.h"
 #include "tests/faults/fault_seam.h"

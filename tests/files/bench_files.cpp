@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "files/portable/line_buffer.h"
+#include "files/portable/buffered_file.h"
 
 namespace {
 

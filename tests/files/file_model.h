@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "files/portable/line_buffer.h"
+#include "files/portable/buffered_file.h"
 
 namespace tw_test {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/portable/line_buffer.h"
+#include "files/portable/buffered_file.h"
 #include "tests/files/file_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

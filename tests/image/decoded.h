@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "image/portable/jpeg_bridge.h"
 #include "tests/image/samples.h"
 

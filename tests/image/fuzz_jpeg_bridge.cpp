@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "image/portable/jpeg_bridge.h"
 
 namespace {

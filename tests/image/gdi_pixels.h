@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "tests/image/samples.h"
 
 namespace samples {

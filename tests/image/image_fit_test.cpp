@@ -8,6 +8,7 @@
 #include <string>
 
 #include "image/image.h"
+#include "image/decoder.h"
 #include "image/portable/decoders.h"
 #include "tests/image/gdi_pixels.h"
 #include "tests/image/samples.h"

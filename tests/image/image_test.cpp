@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/image.h"
+#include "image/decoder.h"
 #include "image/portable/decoders.h"
 #include "runtime/resource_count.h"
 #include "tests/image/gdi_pixels.h"

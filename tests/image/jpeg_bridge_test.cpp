@@ -8,6 +8,7 @@
 #include <string>
 
 #include "image/image.h"
+#include "image/jpeg.h"
 #include "image/portable/jpeg_bridge.h"
 #include "tests/image/decoded.h"
 #include "tests/image/samples.h"

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "runtime/win32.h"
+#include "ui/brush.h"
 #include "ui/font.h"
+#include "ui/theme.h"
 #include "ui/window.h"
 
 // "SIZE", "CLOSE", ... for the library's event codes, "msg:0x200" for raw

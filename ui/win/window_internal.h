@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "runtime/win32.h"
+#include "ui/brush.h"
 #include "ui/font.h"
+#include "ui/theme.h"
 #include "ui/window.h"
 
 // The result with which a handler says that a message goes on to default

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "files/portable/line_buffer.h"
+#include "files/portable/buffered_file.h"
 #include "tests/files/file_model.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "files/portable/line_buffer.h"
+#include "files/portable/buffered_file.h"
 
 #include <algorithm>
 #include <cstring>
