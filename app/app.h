@@ -50,11 +50,10 @@ bool restore_at_exit();
 void save_at_exit();
 void catch_builtin_images();
 void build_main_window();
-void run_main_loop();
+// Runs until the main window's close event; returns that event's code.
+int run_main_loop();
 // The main window's geometry to save: its last normal one while minimised.
 WindowGeometry main_window_geometry();
-
-}  // namespace tintwerk
 
 // The program's actions, named by what they do.
 bool scan_palette_folder(const std::string& folder);
@@ -67,3 +66,5 @@ void apply_race_preset();
 void launch_game();
 void show_preview();
 void run_settings_window();
+
+}  // namespace tintwerk

@@ -8,11 +8,8 @@
 #include <cstdint>
 #include <string>
 
-// What the elements of a list hold. Every element has a text and a number;
-// text lists use the text.
-enum class ListLayout { Text };
-
-// What list_sort compares.
+// Every element holds a text and a number; what list_sort compares is
+// chosen when the list is made.
 enum class ListSortKind { Text, Number };
 
 // Options of list_sort; they combine.
@@ -21,12 +18,16 @@ inline constexpr int LIST_SORT_NO_CASE = 2;
 
 struct List;
 
+namespace tw {
+struct ListOps;  // the list code's own access to the links
+}
+
 struct ListElement {
     std::string text;        // empty when the element is added
     std::int64_t number = 0; // 0 when the element is added
 
 private:
-    friend struct ListOps;
+    friend struct tw::ListOps;
     ListElement* next_ = nullptr;
     ListElement* prev_ = nullptr;
 };
@@ -35,7 +36,7 @@ private:
 void list_init();
 
 // A new empty list; release it with list_free.
-List* list_new(ListLayout layout = ListLayout::Text, ListSortKind sort = ListSortKind::Text);
+List* list_new(ListSortKind sort = ListSortKind::Text);
 void list_free(List* list);
 
 // Removes every element (and its text); no element is current afterwards.

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace tintwerk {
+
 struct Asset {
   const unsigned char* data;  // the whole file, or nullptr
   std::size_t size;           // its length in bytes, 0 with nullptr
@@ -18,3 +20,5 @@ Asset builtin_image(int number);
 // The program icon file (16 x 16 and 32 x 32), also compiled into the
 // executable's resources as icon 1.
 Asset program_icon();
+
+}  // namespace tintwerk

@@ -1,6 +1,6 @@
 # Turns one file into a C++ source holding its bytes:
 #   cmake -DINPUT=<file> -DOUTPUT=<file.cpp> -DSYMBOL=<name> -P embed.cmake
-# defines tw::asset_data::<name> (the bytes) and <name>_size (their count).
+# defines tintwerk::asset_data::<name> (the bytes) and <name>_size (their count).
 file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" digits)
 math(EXPR size "${digits} / 2")
@@ -14,10 +14,10 @@ get_filename_component(name "${INPUT}" NAME)
 file(WRITE "${OUTPUT}.tmp"
 "// Generated from ${name} at build time; do not edit.\n"
 "#include <cstddef>\n"
-"namespace tw::asset_data {\n"
+"namespace tintwerk::asset_data {\n"
 "extern const unsigned char ${SYMBOL}[];\n"
 "extern const std::size_t ${SYMBOL}_size;\n"
 "alignas(4) const unsigned char ${SYMBOL}[${size}] = {\n  ${bytes}\n};\n"
 "const std::size_t ${SYMBOL}_size = ${size};\n"
-"}  // namespace tw::asset_data\n")
+"}  // namespace tintwerk::asset_data\n")
 file(RENAME "${OUTPUT}.tmp" "${OUTPUT}")

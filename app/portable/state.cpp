@@ -14,8 +14,8 @@ AppState initial_state(std::string start_folder) {
 
 void set_runtime_defaults(AppState& state) {
     state.selected_palette = NOT_SET;
-    state.launch_allowed = 0;
-    state.palette_line_found = 0;
+    state.launch_allowed = false;
+    state.palette_line_found = false;
     state.text_colour = TEXT_COLOUR;
     state.back_colour = BACK_COLOUR;
     state.credit_line = CREDIT_LINE;

@@ -22,13 +22,13 @@ struct AppState {
 
     std::string laps_hot, tyre_hot, verbrauch_hot, sprit_hot, damage_hot;
     std::string laps_race, tyre_race, verbrauch_race, sprit_race, damage_race;
-    int8_t restore_on_exit = 0;
+    int8_t restore_on_exit = 0;  // a signed byte, not a flag: set_org_ende 255 reads and saves as -1; non-zero restores
 
     std::string selected_palette;
     std::string active_palette;
     std::string preview_path;
-    int16_t launch_allowed = 0;
-    int16_t palette_line_found = 0;
+    bool launch_allowed = false;      // the game may be started (the last activation did not fail)
+    bool palette_line_found = false;  // qz.ini had a palette line with "=" at start-up; never cleared
     bool settings_changed = false;  // only ever goes from false to true
     bool pristine_copy_missing = false;  // the last rewrite of qz.ini could not keep qz.ini.orig
     int text_colour = 0;
@@ -38,8 +38,6 @@ struct AppState {
     std::vector<std::string> palette_list;
     std::vector<std::string> ini_lines;  // qz.ini as last read, lines trimmed of spaces
 
-    int32_t main_event = 0;
-    int32_t settings_event = 0;
 };
 
 // A fresh record: texts empty, numbers and flags 0, start_folder as given.

@@ -5,14 +5,14 @@
 #include "files/text.h"
 #include "ui/control.h"
 
-using namespace tintwerk;
+namespace tintwerk {
 
 bool scan_palette_folder(const std::string& folder) {
     AppState& s = app();
     if (!dir_examine(PALETTE_SCAN, folder, "*.pal")) return false;
     control_clear_items(CTL_PALETTE_LIST);
     // Names are collected first and sorted once, without regard to case.
-    List* names = list_new(ListLayout::Text, ListSortKind::Text);
+    List* names = list_new(ListSortKind::Text);
     while (dir_next(PALETTE_SCAN) == 1) list_add(names)->text = text_lower(dir_entry_name(PALETTE_SCAN));
     list_sort(names, LIST_SORT_NO_CASE);
     list_reset(names);
@@ -29,3 +29,5 @@ bool scan_palette_folder(const std::string& folder) {
     control_set_redraw(CTL_PALETTE_LIST, 1);
     return true;
 }
+
+}  // namespace tintwerk

@@ -4,7 +4,7 @@
 #include "files/file.h"
 #include "files/text.h"
 
-using namespace tintwerk;
+namespace tintwerk {
 
 namespace {
 
@@ -39,7 +39,7 @@ void detect_active_palette() {
     PaletteDetection d;
     if (read_config_lines(s.game_ini_path, s.ini_lines)) {
         d = detect_palette(s.ini_lines);
-        if (d.line_found) s.palette_line_found = 1;
+        if (d.line_found) s.palette_line_found = true;
     }
     if (d.good) {
         s.active_palette = d.active;
@@ -54,7 +54,7 @@ void detect_active_palette() {
 void activate_palette() {
     AppState& s = app();
     const bool exists = file_exists(text_concat({s.palette_folder, s.selected_palette})) != 0;
-    s.launch_allowed = exists ? 1 : 0;
+    s.launch_allowed = exists;
     if (!exists) {
         show_message("Fehler Palette !!");
         set_status(active_status(s));
@@ -70,7 +70,7 @@ void activate_palette() {
 
 bool restore_stock_palette() {
     AppState& s = app();
-    s.launch_allowed = 1;
+    s.launch_allowed = true;
     if (!rewrite_palette_lines(STOCK_PALETTE_LINE)) {
         set_status(CONFIG_FAILURE_TEXT);
         return false;
@@ -88,3 +88,5 @@ bool write_game_config(const std::vector<std::string>& lines) {
     s.pristine_copy_missing = file_keep_copy(s.game_ini_path, s.game_ini_path + ".orig") == 0;
     return file_replace_content(s.game_ini_path, config_text(lines)) != 0;
 }
+
+}  // namespace tintwerk

@@ -10,8 +10,6 @@
 #include "ui/font.h"
 #include "ui/window.h"
 
-using namespace tintwerk;
-
 namespace tintwerk {
 
 namespace {
@@ -119,16 +117,16 @@ void build_main_window() {
     g_last_height = window_height(MAIN_WINDOW);
 }
 
-void run_main_loop() {
+int run_main_loop() {
     AppState& s = app();
+    int event = 0;
     do {
-        s.main_event = window_wait_event();
-        if (s.main_event == EVENT_CONTROL) {
+        event = window_wait_event();
+        if (event == EVENT_CONTROL) {
             dispatch_main_control(event_control());
-        } else if (s.main_event == EVENT_MINIMIZE || s.main_event == EVENT_MAXIMIZE ||
-                   s.main_event == EVENT_RESTORE) {
+        } else if (event == EVENT_MINIMIZE || event == EVENT_MAXIMIZE || event == EVENT_RESTORE) {
             g_state_changed = true;
-        } else if (s.main_event == EVENT_SIZE) {
+        } else if (event == EVENT_SIZE) {
             if (size_event_changes_geometry()) s.settings_changed = true;
             // A minimised window reports a height of 0; the list must not get
             // a negative height then.
@@ -136,15 +134,16 @@ void run_main_loop() {
             control_resize(CTL_PALETTE_LIST, tw::IGNORE, tw::IGNORE, tw::IGNORE, height);
         }
         note_geometry();
-    } while (s.main_event != EVENT_CLOSE);
+    } while (event != EVENT_CLOSE);
     // A window that was only moved gave no size event: whatever geometry is
     // to be saved and differs from the one read at start-up marks the settings.
     if (main_window_geometry() != WindowGeometry{s.win_x, s.win_y, s.win_w, s.win_h}) s.settings_changed = true;
+    return event;
 }
-
-}  // namespace tintwerk
 
 void launch_game() {
     delay(500);
     if (app().launch_allowed) run_program(app().game_exe_path);
 }
+
+}  // namespace tintwerk

@@ -2,7 +2,7 @@
 #include "app/app.h"
 #include "files/file.h"
 
-using namespace tintwerk;
+namespace tintwerk {
 
 namespace {
 
@@ -29,3 +29,5 @@ void apply_preset(Preset preset) {
 
 void apply_hotlap_preset() { apply_preset(Preset::Hotlap); }
 void apply_race_preset() { apply_preset(Preset::Race); }
+
+}  // namespace tintwerk

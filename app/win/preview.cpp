@@ -5,7 +5,7 @@
 #include "image/image.h"
 #include "ui/control.h"
 
-using namespace tintwerk;
+namespace tintwerk {
 
 namespace {
 
@@ -32,3 +32,5 @@ void show_preview() {
     image_load_fit(PREVIEW_IMAGE, s.preview_path, preview_fit);
     control_set_state(CTL_PREVIEW, image_handle(PREVIEW_IMAGE));
 }
+
+}  // namespace tintwerk

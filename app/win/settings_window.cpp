@@ -6,7 +6,7 @@
 #include "ui/control.h"
 #include "ui/window.h"
 
-using namespace tintwerk;
+namespace tintwerk {
 
 namespace {
 
@@ -48,8 +48,7 @@ void run_settings_window() {
     // Only the window's own controls count; everything else, the main window's
     // close box included, waits until OK.
     for (;;) {
-        s.settings_event = window_wait_event();
-        if (s.settings_event != EVENT_CONTROL) continue;
+        if (window_wait_event() != EVENT_CONTROL) continue;
         const intptr_t control = event_control();
         if (control == CTL_OK) {
             window_close(SETTINGS_WINDOW);
@@ -72,3 +71,5 @@ void run_settings_window() {
     control_set_text(CTL_FAVORITE1_LABEL, shorten_text(s.favorite1, FAVORITE_LABEL_LIMIT));
     control_set_text(CTL_FAVORITE2_LABEL, shorten_text(s.favorite2, FAVORITE_LABEL_LIMIT));
 }
+
+}  // namespace tintwerk

@@ -7,8 +7,6 @@
 #include "prefs/prefs.h"
 #include "ui/ui.h"
 
-using namespace tintwerk;
-
 namespace tintwerk {
 
 namespace {
@@ -24,23 +22,21 @@ public:
     void write_int(std::string_view key, int32_t value) override { prefs_write_int(key, value); }
 };
 
-void fatal(const char* text) { show_message(text); }
-
 // Steps of the file discovery; false ends the program after its message.
 bool find_game_executable() {
     AppState& s = app();
     if (file_exists(s.game_exe_path)) {
-        s.launch_allowed = 1;
+        s.launch_allowed = true;
         return true;
     }
     const std::string answer = text_lower(file_requester_open("Wo ist Pistova.exe", s.start_folder, "exe|Pistova.exe", 0));
     if (answer.empty()) {
-        fatal("Ohne Pistova gehts nicht !!");
+        show_message("Ohne Pistova gehts nicht !!");
         return false;
     }
     s.settings_changed = true;
     s.game_exe_path = answer;
-    s.launch_allowed = 1;
+    s.launch_allowed = true;
     s.game_ini_path = beside_game(answer, "qz.ini");
     return true;
 }
@@ -50,7 +46,7 @@ bool find_game_config() {
     if (file_exists(s.game_ini_path)) return true;
     const std::string answer = text_lower(file_requester_open("Wo ist qz.ini", s.start_folder, "ini|qz.ini", 0));
     if (answer.empty()) {
-        fatal("Ohne qz.ini gehts nicht !!");
+        show_message("Ohne qz.ini gehts nicht !!");
         return false;
     }
     s.settings_changed = true;
@@ -66,7 +62,7 @@ bool find_palette_folder() {
     s.settings_changed = true;
     s.palette_folder = answer;
     if (scan_palette_folder(s.palette_folder)) return true;
-    fatal("Paletten nicht gefunden !!");
+    show_message("Paletten nicht gefunden !!");
     return false;
 }
 

@@ -21,6 +21,8 @@ struct List {
     std::vector<Block> blocks;
 };
 
+namespace tw {
+
 struct ListOps {
     static ListElement*& next(ListElement* e) { return e->next_; }
     static ListElement*& prev(ListElement* e) { return e->prev_; }
@@ -122,9 +124,13 @@ struct ListOps {
     }
 };
 
+}  // namespace tw
+
+using tw::ListOps;
+
 void list_init() {}
 
-List* list_new(ListLayout, ListSortKind sort) {
+List* list_new(ListSortKind sort) {
     List* list = new List;
     list->sort = sort;
     return list;

@@ -74,8 +74,7 @@ protected:
 
     void close_and_run() {
         PostMessageA(main, WM_CLOSE, 0, 0);
-        run_main_loop();
-        EXPECT_EQ(app().main_event, EVENT_CLOSE);
+        EXPECT_EQ(run_main_loop(), EVENT_CLOSE);
     }
 };
 

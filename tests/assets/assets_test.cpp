@@ -20,6 +20,10 @@
 
 #include "app/assets/assets.h"
 
+using tintwerk::Asset;
+using tintwerk::builtin_image;
+using tintwerk::program_icon;
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;

@@ -12,6 +12,10 @@
 #include "image/jpeg.h"
 #include "runtime/win32.h"
 
+using tintwerk::Asset;
+using tintwerk::builtin_image;
+using tintwerk::program_icon;
+
 namespace {
 
 class CatchBuiltins : public ::testing::Test {

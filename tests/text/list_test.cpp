@@ -133,7 +133,7 @@ TEST(List, LargeSortMatchesStableSortAndKeepsElements) {
 }
 
 TEST(List, NumberListsAndNullListsAreHandled) {
-    List* numbers = list_new(ListLayout::Text, ListSortKind::Number);
+    List* numbers = list_new(ListSortKind::Number);
     for (int v : {5, -3, 5, 0}) list_add(numbers)->number = v;
     list_current(numbers)->text = "last zero";
     list_sort(numbers, 0);

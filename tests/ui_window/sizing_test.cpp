@@ -6,6 +6,8 @@
 #include "ui/win/sizing.h"
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 constexpr uint32_t kMainFlags = WINDOW_STYLE_SIZABLE;

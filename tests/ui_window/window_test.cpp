@@ -5,6 +5,8 @@
 #include "tests/ui_window/test_events.h"
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 constexpr uint32_t kMainFlags = WINDOW_STYLE_SIZABLE;  // caption, system menu, sizing border, minimize box

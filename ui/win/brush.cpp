@@ -5,6 +5,8 @@
 
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 struct BrushEntry {

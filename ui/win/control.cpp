@@ -11,6 +11,8 @@
 #include "ui/win/control_hooks.h"
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 std::unique_ptr<tw::ObjectTable<Control>> g_table;
@@ -55,22 +57,22 @@ void Control::release() {
     detach(*this);
 }
 
-Control* control_find(intptr_t number) { return g_table ? g_table->find(number) : nullptr; }
+Control* tw::ui::control_find(intptr_t number) { return g_table ? g_table->find(number) : nullptr; }
 
-Control* control_from_window(HWND hwnd) {
+Control* tw::ui::control_from_window(HWND hwnd) {
     if (!hwnd || !g_table) return nullptr;
     Control* c = g_table->find(GetWindowLongPtrA(hwnd, GWLP_ID));
     return c && c->hwnd == hwnd ? c : nullptr;
 }
 
-void control_read_drag_thresholds() {
+void tw::ui::control_read_drag_thresholds() {
     if (g_drag_read) return;
     g_drag_cx = GetSystemMetrics(SM_CXDRAG);
     g_drag_cy = GetSystemMetrics(SM_CYDRAG);
     g_drag_read = true;
 }
-int control_drag_cx() { return g_drag_cx; }
-int control_drag_cy() { return g_drag_cy; }
+int tw::ui::control_drag_cx() { return g_drag_cx; }
+int tw::ui::control_drag_cy() { return g_drag_cy; }
 
 void control_library_init() {
     if (!g_table) g_table = std::make_unique<tw::ObjectTable<Control>>(50);
@@ -85,15 +87,15 @@ void control_free_all() {
     if (g_table) g_table->free_all();
 }
 
-intptr_t control_create(intptr_t number, const ControlSpec& desc, void (*init)(Control&, intptr_t, int),
+intptr_t tw::ui::control_create(intptr_t number, const ControlRequest& request, void (*init)(Control&, intptr_t, int),
                         intptr_t init_arg, int init_flags) {
     if (!g_table) return 0;
     if (number < 0 && number != tw::kDynamicNumber) return 0;
     HWND parent = control_list_context().current;
     if (!parent || !IsWindow(parent)) return 0;
 
-    HWND h = CreateWindowExA(desc.ex_style, desc.win_class, desc.text, desc.style, desc.x, desc.y, desc.width,
-                             desc.height, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(-1)),
+    HWND h = CreateWindowExA(request.ex_style, request.win_class, request.text, request.style, request.x, request.y, request.width,
+                             request.height, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(-1)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!h) return 0;
 
@@ -105,16 +107,16 @@ intptr_t control_create(intptr_t number, const ControlSpec& desc, void (*init)(C
     }
     if (init) init(*c, init_arg, init_flags);
 
-    if (desc.type_proc) {
+    if (request.type_proc) {
         auto replaced = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(desc.type_proc)));
-        if (desc.class_proc && !*desc.class_proc) *desc.class_proc = replaced;
+            SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(request.type_proc)));
+        if (request.class_proc && !*request.class_proc) *request.class_proc = replaced;
     }
 
     // Register: the common procedure goes on top, the number into GWL_ID and
     // "TW_ID", and the current default font.
     intptr_t id = g_table->number_of(c);
-    c->ops = desc.ops;
+    c->ops = request.ops;
     c->hwnd = h;
     c->previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC));
     SetWindowLongPtrA(h, GWLP_ID, id);
@@ -127,7 +129,7 @@ intptr_t control_create(intptr_t number, const ControlSpec& desc, void (*init)(C
 // ---------------------------------------------------------------------------
 // Events and the window procedure's hook.
 
-void control_post(HWND control, int type) {
+void tw::ui::control_post(HWND control, int type) {
     HWND top = window_top_level_of(control);
     if (!top) return;
     PostMessageA(top, MSG_CONTROL_EVENT, static_cast<WPARAM>(GetWindowLongPtrA(control, GWLP_ID)),
@@ -138,7 +140,7 @@ void control_post_event(intptr_t control_window, int type) {
     control_post(reinterpret_cast<HWND>(control_window), type);
 }
 
-bool control_offer_message(HWND control, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) {
+bool tw::ui::control_offer_message(HWND control, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) {
     if (!control) return false;
     LONG_PTR id = GetWindowLongPtrA(control, GWLP_ID);
     if (reinterpret_cast<LONG_PTR>(GetPropA(control, kPropControlId)) != id) return false;
@@ -153,7 +155,7 @@ bool control_offer_message(HWND control, UINT msg, WPARAM wparam, LPARAM lparam,
 // ---------------------------------------------------------------------------
 // Colours of list, edit field and text label.
 
-LRESULT control_colour_rule(Control& c, HDC dc, int system_colour) {
+LRESULT tw::ui::control_colour_rule(Control& c, HDC dc, int system_colour) {
     if (c.front_colour != -1) {
         SetTextColor(dc, static_cast<COLORREF>(c.front_colour));
         if (c.back_colour == -1) {
@@ -169,7 +171,7 @@ LRESULT control_colour_rule(Control& c, HDC dc, int system_colour) {
     return NOT_HANDLED;
 }
 
-void control_colour_set(Control& c, int which, int colour) {
+void tw::ui::control_colour_set(Control& c, int which, int colour) {
     if (which == CONTROL_COLOUR_FRONT) {
         c.front_colour = colour;
     } else if (which == CONTROL_COLOUR_BACK) {
@@ -181,13 +183,13 @@ void control_colour_set(Control& c, int which, int colour) {
     RedrawWindow(c.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
 }
 
-int control_colour_get(Control& c, int which) {
+int tw::ui::control_colour_get(Control& c, int which) {
     if (which == CONTROL_COLOUR_FRONT) return c.front_colour;
     if (which == CONTROL_COLOUR_BACK) return c.back_colour;
     return -1;
 }
 
-void control_colour_free(Control& c) {
+void tw::ui::control_colour_free(Control& c) {
     if (c.back_brush) brush_release_handle(c.back_brush);
     c.back_brush = nullptr;
 }

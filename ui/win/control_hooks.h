@@ -5,6 +5,10 @@
 
 #include "runtime/win32.h"
 
+namespace tw::ui {
+
 // Returns true and sets *result when the control (found by its handle) handled
 // the message through its type's message operation; false means NOT_HANDLED.
 bool control_offer_message(HWND control, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result);
+
+}  // namespace tw::ui

@@ -10,6 +10,8 @@
 #include "runtime/win32.h"
 #include "ui/control.h"
 
+namespace tw::ui {
+
 struct Control;
 
 // The window styles each control type always has; the creation flags are
@@ -93,7 +95,7 @@ Control* control_from_window(HWND hwnd);
 Control* control_find(intptr_t number);
 
 // One creation request.
-struct ControlSpec {
+struct ControlRequest {
     const ControlOps* ops;
     const char* win_class;
     const char* text;                // nullptr: no window text
@@ -106,7 +108,7 @@ struct ControlSpec {
 
 // The common creation path. `init` sets the type's fields before the control
 // is registered. Returns the window handle (the object address for -1) or 0.
-intptr_t control_create(intptr_t number, const ControlSpec& desc, void (*init)(Control&, intptr_t, int) = nullptr,
+intptr_t control_create(intptr_t number, const ControlRequest& request, void (*init)(Control&, intptr_t, int) = nullptr,
                         intptr_t init_arg = 0, int init_flags = 0);
 
 // Colours shared by list, edit field and text label.
@@ -140,3 +142,5 @@ LRESULT CALLBACK image_control_proc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK image_button_proc(HWND, UINT, WPARAM, LPARAM);
 extern WNDPROC g_static_class_proc;
 extern WNDPROC g_button_class_proc;
+
+}  // namespace tw::ui

@@ -5,6 +5,8 @@
 
 #include <windowsx.h>
 
+using namespace tw::ui;
+
 namespace {
 
 constexpr char kPropMouseDown[] = "TW_MouseDown";
@@ -161,7 +163,7 @@ LRESULT CALLBACK list_drag_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-const ControlOps* control_ops_list() {
+const ControlOps* tw::ui::control_ops_list() {
     static const ControlOps ops = [] {
         ControlOps o;
         o.type = CONTROL_TYPE_LIST;
@@ -190,7 +192,7 @@ const ControlOps* control_ops_list() {
 
 intptr_t control_create_list(intptr_t number, int x, int y, int width, int height, int flags) {
     control_read_drag_thresholds();
-    ControlSpec s{control_ops_list(), "ListBox", nullptr, static_cast<DWORD>(flags) | kListStyle, WS_EX_CLIENTEDGE,
+    ControlRequest s{control_ops_list(), "ListBox", nullptr, static_cast<DWORD>(flags) | kListStyle, WS_EX_CLIENTEDGE,
                   x, y, width, height, list_drag_proc, &g_listbox_class_proc};
     return control_create(number, s, colours_none);
 }

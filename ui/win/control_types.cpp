@@ -2,6 +2,8 @@
 #include "ui/win/control_internal.h"
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 // Buttons and check boxes: the check state.
@@ -39,7 +41,7 @@ LRESULT CALLBACK edit_focus_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-const ControlOps* control_ops_button() {
+const ControlOps* tw::ui::control_ops_button() {
     static const ControlOps ops = [] {
         ControlOps o;
         o.type = CONTROL_TYPE_BUTTON;
@@ -50,7 +52,7 @@ const ControlOps* control_ops_button() {
     return &ops;
 }
 
-const ControlOps* control_ops_checkbox() {
+const ControlOps* tw::ui::control_ops_checkbox() {
     static const ControlOps ops = [] {
         ControlOps o;
         o.type = CONTROL_TYPE_CHECKBOX;
@@ -61,7 +63,7 @@ const ControlOps* control_ops_checkbox() {
     return &ops;
 }
 
-const ControlOps* control_ops_edit() {
+const ControlOps* tw::ui::control_ops_edit() {
     static const ControlOps ops = [] {
         ControlOps o;
         o.type = CONTROL_TYPE_EDIT;
@@ -74,7 +76,7 @@ const ControlOps* control_ops_edit() {
     return &ops;
 }
 
-const ControlOps* control_ops_text() {
+const ControlOps* tw::ui::control_ops_text() {
     static const ControlOps ops = [] {
         ControlOps o;
         o.type = CONTROL_TYPE_TEXT;
@@ -89,14 +91,14 @@ const ControlOps* control_ops_text() {
 
 intptr_t control_create_button(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text.str();
-    ControlSpec s{control_ops_button(), "Button", t.c_str(), static_cast<DWORD>(flags) | kButtonStyle, 0,
+    ControlRequest s{control_ops_button(), "Button", t.c_str(), static_cast<DWORD>(flags) | kButtonStyle, 0,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s);
 }
 
 intptr_t control_create_checkbox(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text.str();
-    ControlSpec s{control_ops_checkbox(), "Button", t.c_str(), static_cast<DWORD>(flags) | kCheckboxStyle, 0,
+    ControlRequest s{control_ops_checkbox(), "Button", t.c_str(), static_cast<DWORD>(flags) | kCheckboxStyle, 0,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s);
 }
@@ -104,7 +106,7 @@ intptr_t control_create_checkbox(intptr_t number, int x, int y, int width, int h
 intptr_t control_create_edit(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text.str();
     DWORD ex = (flags & CONTROL_FLAG_EDGE) ? 0 : WS_EX_CLIENTEDGE;
-    ControlSpec s{control_ops_edit(), "Edit", t.c_str(), static_cast<DWORD>(flags) | kEditStyle, ex,
+    ControlRequest s{control_ops_edit(), "Edit", t.c_str(), static_cast<DWORD>(flags) | kEditStyle, ex,
                   x, y, width, height, edit_focus_proc, &g_edit_class_proc};
     return control_create(number, s, colours_none);
 }
@@ -112,7 +114,7 @@ intptr_t control_create_edit(intptr_t number, int x, int y, int width, int heigh
 intptr_t control_create_text(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags) {
     std::string t = text.str();
     DWORD ex = (flags & CONTROL_FLAG_EDGE) ? WS_EX_CLIENTEDGE : 0;
-    ControlSpec s{control_ops_text(), "Static", t.c_str(), static_cast<DWORD>(flags) | kTextStyle, ex,
+    ControlRequest s{control_ops_text(), "Static", t.c_str(), static_cast<DWORD>(flags) | kTextStyle, ex,
                   x, y, width, height, nullptr, nullptr};
     return control_create(number, s, colours_none);
 }

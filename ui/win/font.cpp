@@ -3,6 +3,8 @@
 #include "runtime/gdi_calls.h"
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 struct FontObject {

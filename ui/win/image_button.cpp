@@ -5,7 +5,9 @@
 #include "runtime/gdi_calls.h"
 #include "ui/win/window_internal.h"
 
-WNDPROC g_button_class_proc = nullptr;
+using namespace tw::ui;
+
+WNDPROC tw::ui::g_button_class_proc = nullptr;
 
 namespace {
 
@@ -113,7 +115,7 @@ void init_button(Control& c, intptr_t image, int flags) {
 
 }  // namespace
 
-LRESULT CALLBACK image_button_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK tw::ui::image_button_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SETFOCUS:
     case WM_ENABLE:
@@ -140,7 +142,7 @@ LRESULT CALLBACK image_button_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return pass_on(h, msg, wp, lp);
 }
 
-const ControlOps* control_ops_image_button() {
+const ControlOps* tw::ui::control_ops_image_button() {
     static const ControlOps ops = [] {
         ControlOps o;
         o.type = CONTROL_TYPE_IMAGE_BUTTON;
@@ -160,7 +162,7 @@ intptr_t control_create_image_button(intptr_t number, int x, int y, int width, i
         theme_detect();
         theme_checked = true;
     }
-    ControlSpec s{control_ops_image_button(), "BUTTON", nullptr, static_cast<DWORD>(flags) | kImageButtonStyle, 0,
+    ControlRequest s{control_ops_image_button(), "BUTTON", nullptr, static_cast<DWORD>(flags) | kImageButtonStyle, 0,
                   x, y, width, height, image_button_proc, &g_button_class_proc};
     return control_create(number, s, init_button, image, flags);
 }

@@ -7,7 +7,9 @@
 
 #include <windowsx.h>
 
-WNDPROC g_static_class_proc = nullptr;
+using namespace tw::ui;
+
+WNDPROC tw::ui::g_static_class_proc = nullptr;
 
 namespace {
 
@@ -87,7 +89,7 @@ void image_set_state(Control& c, intptr_t image) {
 
 }  // namespace
 
-LRESULT CALLBACK image_control_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK tw::ui::image_control_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     Control* c = control_from_window(h);
     if (!c) return pass_on(h, msg, wp, lp);
     switch (msg) {
@@ -144,7 +146,7 @@ LRESULT CALLBACK image_control_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return pass_on(h, msg, wp, lp);
 }
 
-const ControlOps* control_ops_image() {
+const ControlOps* tw::ui::control_ops_image() {
     static const ControlOps ops = [] {
         ControlOps o;
         o.type = CONTROL_TYPE_IMAGE;
@@ -157,7 +159,7 @@ const ControlOps* control_ops_image() {
 
 intptr_t control_create_image(intptr_t number, int x, int y, int width, int height, intptr_t image, int ex_style) {
     control_read_drag_thresholds();
-    ControlSpec s{control_ops_image(), "STATIC", nullptr, kImageStyle, static_cast<DWORD>(ex_style),
+    ControlRequest s{control_ops_image(), "STATIC", nullptr, kImageStyle, static_cast<DWORD>(ex_style),
                   x, y, width, height, image_control_proc, &g_static_class_proc};
     intptr_t result = control_create(number, s);
     if (!result) return 0;

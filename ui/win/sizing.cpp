@@ -5,6 +5,8 @@
 
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 struct SizingState {
@@ -157,11 +159,11 @@ void arrow_key(HWND hwnd, WPARAM key) {
 
 }  // namespace
 
-void sizing_reset() { g_state = SizingState{}; }
+void tw::ui::sizing_reset() { g_state = SizingState{}; }
 
-HWND sizing_window() { return g_state.active ? g_state.window : nullptr; }
+HWND tw::ui::sizing_window() { return g_state.active ? g_state.window : nullptr; }
 
-LRESULT sizing_handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+LRESULT tw::ui::sizing_handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     SizingState& s = g_state;
     if (!s.active) {
         if (msg == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_SIZE) return start(hwnd, wparam);

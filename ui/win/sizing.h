@@ -5,6 +5,8 @@
 
 #include "runtime/win32.h"
 
+namespace tw::ui {
+
 // Returns the message result, or NOT_HANDLED when the window procedure is to
 // go on with the message.
 LRESULT sizing_handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -12,3 +14,5 @@ LRESULT sizing_handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 void sizing_reset();
 // The window being sized, or nullptr when no sizing is in progress.
 HWND sizing_window();
+
+}  // namespace tw::ui

@@ -10,6 +10,8 @@
 #include "ui/win/window_internal.h"
 #include "ui/win/window_proc.h"
 
+using namespace tw::ui;
+
 namespace {
 
 tw::ObjectTable<WindowObject>& windows() {
@@ -68,15 +70,15 @@ void window_library_init() {
     sizing_reset();
 }
 
-WindowObject* window_find(intptr_t number) { return windows().find(number); }
+WindowObject* tw::ui::window_find(intptr_t number) { return windows().find(number); }
 
-HWND window_top_level_of(HWND hwnd) {
+HWND tw::ui::window_top_level_of(HWND hwnd) {
     for (HWND h = hwnd; h; h = GetParent(h))
         if (GetPropA(h, kPropWindowId)) return h;
     return nullptr;
 }
 
-intptr_t window_number_of(HWND hwnd) {
+intptr_t tw::ui::window_number_of(HWND hwnd) {
     HWND top = window_top_level_of(hwnd);
     if (!top) return -1;
     return reinterpret_cast<intptr_t>(GetPropA(top, kPropWindowId)) - 1;

@@ -6,6 +6,8 @@
 
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 struct ControlListRecord {
@@ -41,7 +43,7 @@ LRESULT CALLBACK control_list_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
 
 }  // namespace
 
-ControlListContext& control_list_context() {
+ControlListContext& tw::ui::control_list_context() {
     static ControlListContext ctx;
     return ctx;
 }

@@ -4,6 +4,8 @@
 
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 BOOL CALLBACK collect_candidate(HWND child, LPARAM data) {
@@ -15,13 +17,13 @@ BOOL CALLBACK collect_candidate(HWND child, LPARAM data) {
 
 }  // namespace
 
-HWND focus_first_candidate(HWND root) {
+HWND tw::ui::focus_first_candidate(HWND root) {
     std::vector<HWND> candidates;
     EnumChildWindows(root, collect_candidate, reinterpret_cast<LPARAM>(&candidates));
     return candidates.empty() ? nullptr : candidates.front();
 }
 
-void focus_on_activation(WindowObject& w, WPARAM wparam) {
+void tw::ui::focus_on_activation(WindowObject& w, WPARAM wparam) {
     const HWND root = w.hwnd;
     if (LOWORD(wparam) == WA_INACTIVE) {
         const HWND focus = GetFocus();

@@ -13,6 +13,8 @@
 #include "ui/theme.h"
 #include "ui/window.h"
 
+namespace tw::ui {
+
 // The result with which a handler says that a message goes on to default
 // processing (control message operations, the live sizing handler).
 inline constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
@@ -83,3 +85,5 @@ inline HBRUSH brush_acquire_handle(COLORREF colour) {
     return reinterpret_cast<HBRUSH>(brush_acquire(static_cast<int>(colour)));
 }
 inline void brush_release_handle(HBRUSH brush) { brush_release(reinterpret_cast<intptr_t>(brush)); }
+
+}  // namespace tw::ui

@@ -12,6 +12,8 @@
 #include "ui/win/sizing.h"
 #include "ui/win/window_internal.h"
 
+using namespace tw::ui;
+
 namespace {
 
 struct DeferredEvent {
@@ -177,21 +179,21 @@ HACCEL shortcut_table() {
 
 }  // namespace
 
-LRESULT CALLBACK window_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK tw::ui::window_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     LRESULT result = dispatch(hwnd, msg, wparam, lparam);
     SetLastError(0);
     if (result == NOT_HANDLED) return DefWindowProcA(hwnd, msg, wparam, lparam);
     return result;
 }
 
-void event_set_pending(int code, intptr_t control, int type) {
+void tw::ui::event_set_pending(int code, intptr_t control, int type) {
     EventState& st = events();
     st.pending = code;
     st.control = control;
     st.type = type;
 }
 
-void event_defer(int code, intptr_t window) {
+void tw::ui::event_defer(int code, intptr_t window) {
     EventState& st = events();
     if (!st.deferred.empty() && st.deferred.back().code == code && st.deferred.back().window == window) return;
     try {

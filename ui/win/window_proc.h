@@ -3,4 +3,8 @@
 
 #include "runtime/win32.h"
 
+namespace tw::ui {
+
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+}  // namespace tw::ui
