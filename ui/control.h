@@ -69,12 +69,14 @@ intptr_t control_handle(intptr_t number);
 // The control's type code, or 0.
 int control_type(intptr_t number);
 
-// Font: number -1 sets the default font for controls created afterwards; font
-// -1 stands for the stock default GUI font.
+// Font: number CONTROLS_TO_COME sets the default font for controls created
+// afterwards; font DEFAULT_GUI_FONT_HANDLE stands for the stock default GUI font.
+inline constexpr intptr_t CONTROLS_TO_COME = -1;
+inline constexpr intptr_t DEFAULT_GUI_FONT_HANDLE = -1;
 void control_set_font(intptr_t number, intptr_t font);
 
 // Colours (list, edit field, text label): which = 1 front, 2 back; colour is
-// 0x00BBGGRR or -1 for none.
+// 0x00BBGGRR or COLOUR_NONE.
 void control_set_colour(intptr_t number, int which, int colour);
 int control_get_colour(intptr_t number, int which);
 
@@ -90,7 +92,8 @@ void control_resize(intptr_t number, int x, int y, int width, int height);
 // thousands); on again (1): it is redrawn once, whole.
 void control_set_redraw(intptr_t number, int on);
 
-// Items of a list. Position -1 appends; items stay in the order they are added.
+// Items of a list. Position LIST_END appends; items stay in the order they are added.
+inline constexpr int LIST_END = -1;
 void control_clear_items(intptr_t number);
 int control_add_item(intptr_t number, int position, tw::TextArg text);
 int control_remove_item(intptr_t number, int position);

@@ -69,7 +69,10 @@ void window_close(intptr_t number);
 // Closes every window: numbered ones in ascending order, then dynamic ones.
 void window_close_all();
 
-// Background colour 0x00BBGGRR, or -1 for the system's button face colour.
+// The colour value that means none set (for windows and controls).
+inline constexpr int COLOUR_NONE = -1;
+
+// Background colour 0x00BBGGRR, or COLOUR_NONE for the system's button face colour.
 void window_set_colour(intptr_t number, int colour);
 // Bounds of the client area for interactive and programmatic sizing; 0 means
 // no bound, tw::IGNORE keeps a bound as it is.
@@ -87,7 +90,11 @@ intptr_t window_handle(intptr_t number);
 int window_is_minimized(intptr_t number);
 int window_is_maximized(intptr_t number);
 
-// Waits for the next event (window_poll_event(-1)).
+// The time-outs of window_poll_event that are no time.
+inline constexpr int WAIT_FOREVER = -1;
+inline constexpr int WAIT_NOT_AT_ALL = 0;
+
+// Waits for the next event (window_poll_event(WAIT_FOREVER)).
 int window_wait_event();
 // The next event code, or 0 when nothing arrived within timeout_ms
 // (0: do not wait, -1: wait without limit). Deferred events come first,
@@ -96,9 +103,11 @@ int window_poll_event(int timeout_ms);
 
 // The control (or menu command) number of the last control or menu event.
 intptr_t event_control();
-// The window number of the last event; -1 when it belongs to no window.
+// The window number of the last event; NO_WINDOW when it belongs to none.
+inline constexpr intptr_t NO_WINDOW = -1;
 intptr_t event_window();
-// The event type of the last control event; -1 for every other event.
+// The event type of the last control event; NO_EVENT_TYPE for every other event.
+inline constexpr int NO_EVENT_TYPE = -1;
 int event_type();
 // wParam and lParam of the last message returned as its own number.
 intptr_t event_wparam();

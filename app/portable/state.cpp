@@ -51,6 +51,9 @@ void read_settings(AppState& state, SettingsStore& store) {
     state.game_ini_path = text_lower(store.read_string("Velo.ini", "c:\\games\\kurvo\\qz.ini"));
     state.favorite1 = text_lower(store.read_string("Favorite1", NOT_SET));
     state.favorite2 = text_lower(store.read_string("Favorite2", NOT_SET));
+    // The window keys are read with a capital W and written in small letters
+    // (write_settings): keys compare without regard to case, so both spellings
+    // in a file are found, and files written by older versions stay readable.
     state.win_x = store.read_int("Window_x", 100);
     state.win_y = store.read_int("Window_y", 50);
     state.win_w = store.read_int("Window_w", 700);
@@ -67,6 +70,7 @@ void write_settings(const AppState& state, const WindowGeometry& geometry, Setti
     store.write_string("Velo.ini", state.game_ini_path);
     store.write_string("Favorite1", state.favorite1);
     store.write_string("Favorite2", state.favorite2);
+    // Written in small letters, read as "Window_x" (read_settings): the same keys.
     store.write_int("window_x", geometry.x);
     store.write_int("window_y", geometry.y);
     store.write_int("window_w", geometry.width);

@@ -23,7 +23,7 @@ bool scan_palette_folder(const std::string& folder) {
     control_set_redraw(CTL_PALETTE_LIST, 0);
     while (ListElement* e = list_next(names)) {
         s.palette_list.push_back(e->text);
-        control_add_item(CTL_PALETTE_LIST, -1, e->text);
+        control_add_item(CTL_PALETTE_LIST, LIST_END, e->text);
     }
     list_free(names);
     control_set_redraw(CTL_PALETTE_LIST, 1);

@@ -88,7 +88,7 @@ void build_main_window() {
     window_open(MAIN_WINDOW, s.win_x, s.win_y, s.win_w, s.win_h, "Tintwerk", WINDOW_STYLE_SIZABLE, 0);
     window_set_colour(MAIN_WINDOW, s.back_colour);
     window_set_bounds(MAIN_WINDOW, 680, 460, 900, tw::IGNORE);
-    control_set_font(-1, font_handle(APP_FONT));
+    control_set_font(CONTROLS_TO_COME, font_handle(APP_FONT));
 
     control_create_list(CTL_PALETTE_LIST, 10, 10, 300, s.win_h - 25);
     control_create_image(CTL_PREVIEW, 350, 10, 300, 225, image_handle(DEFAULT_PREVIEW_IMAGE));
@@ -142,6 +142,9 @@ int run_main_loop() {
 }
 
 void launch_game() {
+    // Half a second between a favourite's rewrite of qz.ini and the start of
+    // the game that reads it, and for a Start pressed twice not to start twice
+    // at once.
     delay(500);
     if (app().launch_allowed) run_program(app().game_exe_path);
 }

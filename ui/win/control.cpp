@@ -26,12 +26,12 @@ void detach(Control& c) {
     if (!h) return;
     if (c.ops && c.ops->free) c.ops->free(c);
     RemovePropA(h, kPropControlId);
-    SetWindowLongPtrA(h, GWLP_ID, -1);
+    SetWindowLongPtrA(h, GWLP_ID, kDetachedId);
     c.hwnd = nullptr;
 }
 
 LRESULT CALLBACK common_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (GetWindowLongPtrA(h, GWLP_ID) == -1) return DefWindowProcA(h, msg, wp, lp);
+    if (GetWindowLongPtrA(h, GWLP_ID) == kDetachedId) return DefWindowProcA(h, msg, wp, lp);
     Control* c = control_from_window(h);
     if (!c || !c->previous) return DefWindowProcA(h, msg, wp, lp);
     LRESULT result = CallWindowProcA(c->previous, h, msg, wp, lp);
@@ -95,7 +95,7 @@ intptr_t tw::ui::control_create(intptr_t number, const ControlRequest& request, 
     if (!parent || !IsWindow(parent)) return 0;
 
     HWND h = CreateWindowExA(request.ex_style, request.win_class, request.text, request.style, request.x, request.y, request.width,
-                             request.height, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(-1)),
+                             request.height, parent, reinterpret_cast<HMENU>(kDetachedId),
                              GetModuleHandleA(nullptr), nullptr);
     if (!h) return 0;
 
@@ -156,14 +156,14 @@ bool tw::ui::control_offer_message(HWND control, UINT msg, WPARAM wparam, LPARAM
 // Colours of list, edit field and text label.
 
 LRESULT tw::ui::control_colour_rule(Control& c, HDC dc, int system_colour) {
-    if (c.front_colour != -1) {
+    if (c.front_colour != COLOUR_NONE) {
         SetTextColor(dc, static_cast<COLORREF>(c.front_colour));
-        if (c.back_colour == -1) {
+        if (c.back_colour == COLOUR_NONE) {
             SetBkColor(dc, GetSysColor(system_colour));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(system_colour));
         }
     }
-    if (c.back_colour != -1) {
+    if (c.back_colour != COLOUR_NONE) {
         SetBkColor(dc, static_cast<COLORREF>(c.back_colour));
         // Without a brush (none could be made) the default one paints.
         return c.back_brush ? reinterpret_cast<LRESULT>(c.back_brush) : NOT_HANDLED;
@@ -178,7 +178,7 @@ void tw::ui::control_colour_set(Control& c, int which, int colour) {
         if (c.back_brush) brush_release_handle(c.back_brush);
         c.back_brush = nullptr;
         c.back_colour = colour;
-        if (colour != -1) c.back_brush = brush_acquire_handle(static_cast<COLORREF>(colour));
+        if (colour != COLOUR_NONE) c.back_brush = brush_acquire_handle(static_cast<COLORREF>(colour));
     }
     RedrawWindow(c.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
 }
@@ -212,8 +212,8 @@ int control_type(intptr_t number) {
 }
 
 void control_set_font(intptr_t number, intptr_t font) {
-    HFONT f = font == -1 ? g_default_gui_font : reinterpret_cast<HFONT>(font);
-    if (number == -1) {
+    HFONT f = font == DEFAULT_GUI_FONT_HANDLE ? g_default_gui_font : reinterpret_cast<HFONT>(font);
+    if (number == CONTROLS_TO_COME) {
         control_list_context().default_font = f;
         return;
     }

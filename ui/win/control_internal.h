@@ -14,6 +14,9 @@ namespace tw::ui {
 
 struct Control;
 
+// The GWL_ID of a control window that has no control object (yet, or any more).
+inline constexpr LONG_PTR kDetachedId = -1;
+
 // The window styles each control type always has; the creation flags are
 // added to them.
 inline constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
@@ -70,8 +73,8 @@ struct Control {
     WNDPROC previous = nullptr;      // procedure under the common control procedure
 
     // List, edit field, text label.
-    int back_colour = -1;
-    int front_colour = -1;
+    int back_colour = COLOUR_NONE;
+    int front_colour = COLOUR_NONE;
     HBRUSH back_brush = nullptr;     // from the brush cache
 
     // Image control: shown picture, left button down on it and where.

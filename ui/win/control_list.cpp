@@ -99,8 +99,8 @@ LRESULT list_message(Control& c, HWND, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void colours_none(Control& c, intptr_t, int) {
-    c.front_colour = -1;
-    c.back_colour = -1;
+    c.front_colour = COLOUR_NONE;
+    c.back_colour = COLOUR_NONE;
     c.back_brush = nullptr;
 }
 

@@ -11,8 +11,8 @@ intptr_t check_get(Control& c) { return SendMessageA(c.hwnd, BM_GETCHECK, 0, 0) 
 void check_set(Control& c, intptr_t v) { SendMessageA(c.hwnd, BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 void colours_none(Control& c, intptr_t, int) {
-    c.front_colour = -1;
-    c.back_colour = -1;
+    c.front_colour = COLOUR_NONE;
+    c.back_colour = COLOUR_NONE;
     c.back_brush = nullptr;
 }
 

@@ -48,7 +48,7 @@ void WindowObject::forget() {
     shortcut_table = nullptr;
     tw::gdi::delete_brush(brush);
     brush = nullptr;
-    colour = -1;
+    colour = COLOUR_NONE;
     last_focus = nullptr;
     hwnd = nullptr;
 }
@@ -80,7 +80,8 @@ HWND tw::ui::window_top_level_of(HWND hwnd) {
 
 intptr_t tw::ui::window_number_of(HWND hwnd) {
     HWND top = window_top_level_of(hwnd);
-    if (!top) return -1;
+    if (!top) return NO_WINDOW;
+    // The property holds the number + 1, so that window 0 has a value too.
     return reinterpret_cast<intptr_t>(GetPropA(top, kPropWindowId)) - 1;
 }
 
@@ -169,7 +170,7 @@ intptr_t window_open(intptr_t number, int x, int y, int width, int height, tw::T
         ACCEL{FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, COMMAND_FOCUS_PREVIOUS},
     };
     w->shortcut_table = CreateAcceleratorTableA(w->shortcuts.data(), static_cast<int>(w->shortcuts.size()));
-    w->colour = -1;
+    w->colour = COLOUR_NONE;
 
     if (control_list) control_list_use(reinterpret_cast<intptr_t>(hwnd));
     return number == tw::kDynamicNumber ? own_number : reinterpret_cast<intptr_t>(hwnd);
@@ -185,7 +186,7 @@ void window_set_colour(intptr_t number, int colour) {
     tw::gdi::delete_brush(w->brush);
     w->brush = nullptr;
     w->colour = colour;
-    if (colour != -1) w->brush = tw::gdi::solid_brush(static_cast<COLORREF>(colour));
+    if (colour != COLOUR_NONE) w->brush = tw::gdi::solid_brush(static_cast<COLORREF>(colour));
     InvalidateRect(w->hwnd, nullptr, TRUE);
 }
 

@@ -41,7 +41,7 @@ struct WindowObject {
     HWND hwnd = nullptr;                 // 0 = free slot
     std::vector<ACCEL> shortcuts;        // Tab and Shift+Tab
     HACCEL shortcut_table = nullptr;
-    int colour = -1;                     // background colour, -1 = class brush
+    int colour = COLOUR_NONE;            // background colour; none: the class brush
     HBRUSH brush = nullptr;              // owned, made from colour
     uint16_t min_width = 0, min_height = 0, max_width = 0, max_height = 0;  // outer sizes, 0 = none
     bool minimized_or_maximized = false;

@@ -23,8 +23,8 @@ struct DeferredEvent {
 
 struct EventState {
     intptr_t control = 0;
-    intptr_t window = -1;
-    int type = -1;
+    intptr_t window = NO_WINDOW;
+    int type = NO_EVENT_TYPE;
     int pending = 0;
     WPARAM wparam = 0;
     LPARAM lparam = 0;
@@ -89,7 +89,7 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
     intptr_t number = window_number_of(hwnd);
     events().window = number;
-    WindowObject* w = number != -1 ? window_find(number) : nullptr;
+    WindowObject* w = number != NO_WINDOW ? window_find(number) : nullptr;
 
     switch (msg) {
     case WM_MOVE:
@@ -203,11 +203,11 @@ void tw::ui::event_defer(int code, intptr_t window) {
     }
 }
 
-int window_wait_event() { return window_poll_event(-1); }
+int window_wait_event() { return window_poll_event(WAIT_FOREVER); }
 
 int window_poll_event(int timeout_ms) {
     EventState& st = events();
-    st.type = -1;
+    st.type = NO_EVENT_TYPE;
     auto take_deferred = [&st] {
         DeferredEvent e = st.deferred.front();
         st.deferred.pop_front();
@@ -218,8 +218,8 @@ int window_poll_event(int timeout_ms) {
     if (!st.deferred.empty()) return take_deferred();
 
     MSG msg;
-    if (timeout_ms == -1) {
-        if (GetMessageA(&msg, nullptr, 0, 0) == -1) return 0;
+    if (timeout_ms == WAIT_FOREVER) {
+        if (GetMessageA(&msg, nullptr, 0, 0) == -1) return 0;  // -1: GetMessage failed
     } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
         if (timeout_ms <= 0) return 0;
         // A wake-up without a message for us (input handled inside the
