@@ -62,34 +62,36 @@ extern const Divergence read_only_writable;
 // The verdict on one marked check: empty when the test goes on, otherwise the
 // failure to report. Prints the line of a tolerated failure. `values` tells
 // what the check found, for the messages ("" when there is nothing to add).
-std::string judge_marked(const Divergence& divergence, bool holds, const std::string& check,
-                         const std::string& values, const char* file, int line);
+std::string judge_marked(const Divergence& divergence, bool holds, const std::string& check, const std::string& values,
+                         const char* file, int line);
 
 template <class Actual, class Expected>
 std::string judge_marked_eq(const Divergence& divergence, const Actual& actual, const Expected& expected,
                             const char* actual_text, const char* expected_text, const char* file, int line) {
     const bool equal = actual == expected;
     const std::string check = std::string(actual_text) + " == " + expected_text;
-    const std::string values = equal ? std::string() : std::string(actual_text) + " is " + ::testing::PrintToString(actual);
+    const std::string values =
+        equal ? std::string() : std::string(actual_text) + " is " + ::testing::PrintToString(actual);
     return judge_marked(divergence, equal, check, values, file, line);
 }
 
 }  // namespace tw_test
 
-#define TW_MARKED_CHECK_(verdict)                                                 \
-    switch (0)                                                                    \
-    case 0:                                                                       \
-    default:                                                                      \
+#define TW_MARKED_CHECK_(verdict)                                                         \
+    switch (0)                                                                            \
+    case 0:                                                                               \
+    default:                                                                              \
         if (const std::string tw_marked_failure_ = (verdict); tw_marked_failure_.empty()) \
-            ;                                                                     \
-        else                                                                      \
+            ;                                                                             \
+        else                                                                              \
             ADD_FAILURE_AT(__FILE__, __LINE__) << tw_marked_failure_
 
 // Expects `condition` unless `divergence` applies here; see the rule above.
-#define EXPECT_UNLESS(divergence, condition)                                                         \
-    TW_MARKED_CHECK_(::tw_test::judge_marked((divergence), static_cast<bool>(condition), #condition, \
-                                             std::string(), __FILE__, __LINE__))
+#define EXPECT_UNLESS(divergence, condition)                                                                        \
+    TW_MARKED_CHECK_(::tw_test::judge_marked((divergence), static_cast<bool>(condition), #condition, std::string(), \
+                                             __FILE__, __LINE__))
 
 // Expects actual == expected unless `divergence` applies here; shows the value.
 #define EXPECT_EQ_UNLESS(divergence, actual, expected) \
-    TW_MARKED_CHECK_(::tw_test::judge_marked_eq((divergence), (actual), (expected), #actual, #expected, __FILE__, __LINE__))
+    TW_MARKED_CHECK_(                                  \
+        ::tw_test::judge_marked_eq((divergence), (actual), (expected), #actual, #expected, __FILE__, __LINE__))

@@ -18,8 +18,9 @@ std::string report(const std::vector<Row>& rows) {
     auto line = [&](const std::string& mark, const std::string& left, const std::string& right) {
         return mark + left + std::string(width - left.size() + 3, ' ') + right + "\n";
     };
-    std::string out = "\nthe sequence differs from its table (optional entries may be missing; > marks the first "
-                      "difference):\n";
+    std::string out =
+        "\nthe sequence differs from its table (optional entries may be missing; > marks the first "
+        "difference):\n";
     out += line("    ", "expected", "actual");
     for (const Row& r : rows) out += line(r.first_difference ? "  > " : "    ", r.expected, r.actual);
     return out;

@@ -24,8 +24,7 @@ TEST(MarkedChecks, AreOrdinaryWhereTheDivergenceDoesNotApply) {
     EXPECT_EQ_UNLESS(kNotHere, std::string("a"), "a");
     EXPECT_NONFATAL_FAILURE(EXPECT_UNLESS(kNotHere, 1 + 1 == 3) << "context", "1 + 1 == 3 does not hold");
     EXPECT_NONFATAL_FAILURE(EXPECT_UNLESS(kNotHere, false) << "the caller's words", "the caller's words");
-    EXPECT_NONFATAL_FAILURE(EXPECT_EQ_UNLESS(kNotHere, std::string("new"), "keep"),
-                            "std::string(\"new\") is \"new\"");
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ_UNLESS(kNotHere, std::string("new"), "keep"), "std::string(\"new\") is \"new\"");
 }
 
 TEST(MarkedChecks, AreExpectedToFailWhereItAppliesAndReportItsEnd) {
