@@ -16,8 +16,8 @@ bool here() {
 }
 bool not_here() { return false; }
 
-const tw_test::Divergence kHere("a difference this platform has", here);
-const tw_test::Divergence kNotHere("a difference this platform does not have", not_here);
+const tw_test::Divergence kHere("support test: a difference every platform has", here);
+const tw_test::Divergence kNotHere("support test: a difference no platform has", not_here);
 
 TEST(MarkedChecks, AreOrdinaryWhereTheDivergenceDoesNotApply) {
     EXPECT_UNLESS(kNotHere, 1 + 1 == 2);
@@ -32,9 +32,10 @@ TEST(MarkedChecks, AreExpectedToFailWhereItAppliesAndReportItsEnd) {
     EXPECT_UNLESS(kHere, 1 + 1 == 3);
     EXPECT_EQ_UNLESS(kHere, 4, 5);
     // Holding after all: the mark has to go.
-    EXPECT_NONFATAL_FAILURE(EXPECT_UNLESS(kHere, 1 + 1 == 2),
-                            "marked divergence \"a difference this platform has\" no longer happens here: "
-                            "remove the mark (1 + 1 == 2 holds)");
+    EXPECT_NONFATAL_FAILURE(
+        EXPECT_UNLESS(kHere, 1 + 1 == 2),
+        "marked divergence \"support test: a difference every platform has\" no longer happens here: "
+        "remove the mark (1 + 1 == 2 holds)");
     EXPECT_NONFATAL_FAILURE(EXPECT_EQ_UNLESS(kHere, 5, 5), "no longer happens here");
     EXPECT_EQ(g_probes, 1) << "the probe runs once";
 }
