@@ -1,5 +1,6 @@
 #include "tests/e2e/driver.h"
 #include "tests/common/dialog_ids.h"
+#include "tests/common/divergence.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -123,22 +124,6 @@ bool set_read_only(const std::string& path, bool on) {
   return SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
-bool read_only_enforced() {
-  static int known = -1;
-  if (known < 0) {
-    make_dirs("c:\\tw_e2e\\");
-    std::string probe = "c:\\tw_e2e\\ro_probe_" + std::to_string(GetCurrentProcessId());
-    write_file(probe, "x");
-    set_read_only(probe, true);
-    HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    known = h == INVALID_HANDLE_VALUE ? 1 : 0;
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    set_read_only(probe, false);
-    DeleteFileA(probe.c_str());
-  }
-  return known == 1;
-}
-
 void settle_access_times(const std::string& folder) {
   for (int round = 0; round < 2; ++round) {
     if (round) Sleep(20);  // past the file system's clock step, should the first listing share it with a change
@@ -155,7 +140,7 @@ void settle_access_times(const std::string& folder) {
 
 Unwritable::Unwritable(const std::string& path) : path_(path) {
   set_read_only(path_, true);
-  if (!read_only_enforced())
+  if (tw_test::divergence::read_only_writable.applies())
     held_ = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 

@@ -31,8 +31,8 @@ bool file_exists(const std::string& path);
 bool make_dirs(const std::string& path);
 void remove_tree(const std::string& path);
 bool set_read_only(const std::string& path, bool on);
-// Makes a file read-only for the scope. Where the read-only attribute is not
-// enforced (Wine running as root lets root write read-only files), the file is
+// Makes a file read-only for the scope. Where read-only files open for writing
+// (tw_test::divergence::read_only_writable: Wine running as root), the file is
 // also held open with read sharing only, so that it still cannot be written.
 class Unwritable {
  public:
@@ -45,7 +45,6 @@ class Unwritable {
   std::string path_;
   HANDLE held_ = INVALID_HANDLE_VALUE;
 };
-bool read_only_enforced();
 // Lists every folder on the way to `folder` (with its trailing backslash: the
 // folder itself too), twice, so
 // that their last-access times are up to date before a folder requester walks

@@ -18,15 +18,20 @@ const auto* g_start = ::testing::AddGlobalTestEnvironment(new LibraryStart);
 
 }  // namespace
 
+std::string event_text(const ControlEvent& event) {
+    char text[64];
+    std::snprintf(text, sizeof text, "ctl %lld type 0x%x", static_cast<long long>(event.control), event.type);
+    return text;
+}
+
 std::string dump(const Events& events) {
     std::string s;
-    char piece[64];
-    for (const auto& e : events) {
-        std::snprintf(piece, sizeof piece, "%sctl %lld type 0x%x", s.empty() ? "" : ", ",
-                      static_cast<long long>(e.control), e.type);
-        s += piece;
-    }
+    for (const auto& e : events) s += (s.empty() ? "" : ", ") + event_text(e);
     return s.empty() ? "(none)" : s;
+}
+
+::testing::AssertionResult events_match(const Events& got, const EventTable& want) {
+    return tw_test::sequence_matches(got, want, event_text);
 }
 
 Events drain(std::vector<int>* others) {

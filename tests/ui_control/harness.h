@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/win32.h"
+#include "tests/common/sequence.h"
 #include "ui/ui.h"
 
 // One control event as the application sees it.
@@ -18,8 +19,16 @@ struct ControlEvent {
 };
 using Events = std::vector<ControlEvent>;
 
-// "ctl 3 type 0x300, ctl 3 type 14001" for readable failures.
+// "ctl 3 type 0x300" for one event, "ctl 3 type 0x300, ctl 3 type 0x36b1" for a
+// list, for readable failures.
+std::string event_text(const ControlEvent& event);
 std::string dump(const Events& events);
+
+// The events a step must give, where an entry may be marked optional(...):
+// there or not, at its place.
+using EventTable = tw_test::Table<ControlEvent>;
+using tw_test::optional;
+::testing::AssertionResult events_match(const Events& got, const EventTable& want);
 
 // Reads events until the queue is empty; keeps the control events, and counts
 // other codes the caller asks for.

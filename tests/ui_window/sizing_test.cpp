@@ -45,12 +45,7 @@ protected:
         POINT p = {x, y};
         ScreenToClient(hwnd, &p);
         PostMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-        // Repainting is not the point here: leave out the erase events and
-        // the paint messages (both 15).
-        std::vector<std::string> all = drain_events(true), out;
-        for (auto& e : all)
-            if (e != "REPAINT") out.push_back(e);
-        return out;
+        return drain_events(true);
     }
     std::vector<std::string> key(WPARAM vk) {
         PostMessageA(hwnd, WM_KEYDOWN, vk, 0);
@@ -65,9 +60,13 @@ protected:
     SIZE min_outer{}, max_outer{};
 };
 
-const std::vector<std::string> kMoveThenSize = {"msg:0x200", "SIZE"};
-const std::vector<std::string> kMoveThenMoveSize = {"msg:0x200", "MOVE", "SIZE"};
-const std::vector<std::string> kOnlyMove = {"msg:0x200"};
+// A resize may erase the window before its size event and paint it after
+// (erase event and paint message are both 15, "REPAINT"); under Wine those
+// come when the window grows, not when it shrinks. Repainting is not the
+// point here: both are optional, at their places.
+const NameTable kMoveThenSize = {"msg:0x200", optional("REPAINT"), "SIZE", optional("REPAINT")};
+const NameTable kMoveThenMoveSize = {"msg:0x200", optional("REPAINT"), "MOVE", "SIZE", optional("REPAINT")};
+const NameTable kOnlyMove = {"msg:0x200"};
 
 TEST_F(LiveSizing, DraggingTheRightEdgeFollowsThePointer) {
     EXPECT_EQ(SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_RIGHT, 0), 0);
@@ -77,7 +76,7 @@ TEST_F(LiveSizing, DraggingTheRightEdgeFollowsThePointer) {
     const RECT start = rect();
     for (int step = 1; step <= 3; ++step) {
         const int x = start.right + 15 * step;
-        EXPECT_EQ(move_to(x, start.top + 50), kMoveThenSize) << "step " << step;
+        EXPECT_TRUE(names_match(move_to(x, start.top + 50), kMoveThenSize)) << "step " << step;
         RECT r = rect();
         EXPECT_EQ(r.right, x + 2);
         EXPECT_EQ(r.left, start.left);
@@ -99,7 +98,7 @@ TEST_F(LiveSizing, DraggingTheRightEdgeFollowsThePointer) {
     EXPECT_TRUE(contains(drain_events(true), "msg:0x232")) << "WM_EXITSIZEMOVE";
     EXPECT_EQ(GetCapture(), nullptr);
     const RECT end = rect();
-    EXPECT_EQ(move_to(end.right - 100, end.top + 50), kOnlyMove);
+    EXPECT_TRUE(names_match(move_to(end.right - 100, end.top + 50), kOnlyMove));
     EXPECT_EQ(rect().right, end.right);
 }
 
@@ -107,7 +106,7 @@ TEST_F(LiveSizing, LeftAndTopEdgesKeepTheOppositeEdges) {
     const RECT start = rect();
     SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_LEFT, 0);
     drain_events();
-    EXPECT_EQ(move_to(start.left - 30, start.top + 40), kMoveThenMoveSize);
+    EXPECT_TRUE(names_match(move_to(start.left - 30, start.top + 40), kMoveThenMoveSize));
     EXPECT_EQ(rect().left, start.left - 30);
     EXPECT_EQ(rect().right, start.right);
     // Past the minimum the left edge stops at right - minimum.
@@ -121,7 +120,7 @@ TEST_F(LiveSizing, LeftAndTopEdgesKeepTheOppositeEdges) {
     const RECT mid = rect();
     SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_TOPLEFT, 0);
     drain_events();
-    EXPECT_EQ(move_to(mid.left - 20, mid.top - 10), kMoveThenMoveSize);
+    EXPECT_TRUE(names_match(move_to(mid.left - 20, mid.top - 10), kMoveThenMoveSize));
     EXPECT_EQ(rect().left, mid.left - 22);
     EXPECT_EQ(rect().top, mid.top - 12);
     EXPECT_EQ(rect().right, mid.right);

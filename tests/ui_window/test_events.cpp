@@ -40,6 +40,10 @@ std::vector<std::string> names(std::initializer_list<int> codes) {
     return out;
 }
 
+::testing::AssertionResult names_match(const std::vector<std::string>& got, const NameTable& want) {
+    return tw_test::sequence_matches(got, want, [](const std::string& name) { return name; });
+}
+
 void WindowTest::SetUp() {
     window_library_init();
     drain_events();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/win32.h"
+#include "tests/common/sequence.h"
 #include "ui/brush.h"
 #include "ui/font.h"
 #include "ui/theme.h"
@@ -23,6 +24,12 @@ bool is_library_event(int code);
 // keep_raw is set).
 std::vector<std::string> drain_events(bool keep_raw = false);
 std::vector<std::string> names(std::initializer_list<int> codes);
+
+// Expected event names, where an entry may be marked optional(...): there or
+// not, at its place.
+using NameTable = tw_test::Table<std::string>;
+using tw_test::optional;
+::testing::AssertionResult names_match(const std::vector<std::string>& got, const NameTable& want);
 
 class WindowTest : public ::testing::Test {
 protected:
