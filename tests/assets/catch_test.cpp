@@ -11,6 +11,7 @@
 #include "image/image.h"
 #include "image/jpeg.h"
 #include "runtime/win32.h"
+#include "tests/image/gdi_pixels.h"
 
 using tintwerk::Asset;
 using tintwerk::builtin_image;
@@ -51,21 +52,7 @@ std::vector<uint32_t> expected_pixels(const Asset& a) {
 }
 
 std::vector<uint32_t> gdi_pixels(intptr_t number) {
-  const int w = image_width(number), h = image_height(number);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  std::vector<uint32_t> px(size_t(w) * h);
-  HDC dc = CreateCompatibleDC(nullptr);
-  int rows = GetDIBits(dc, reinterpret_cast<HBITMAP>(image_handle(number)), 0, h, px.data(), &info, DIB_RGB_COLORS);
-  DeleteDC(dc);
-  EXPECT_EQ(rows, h);
-  for (uint32_t& p : px) p &= 0x00FFFFFF;
-  return px;
+  return samples::read_pixels(samples::bitmap_of(number), image_width(number), image_height(number));
 }
 
 TEST_F(CatchBuiltins, SizesAndDepthsOfTheNineImages) {

@@ -272,6 +272,12 @@ void Fixture::add_standard_palettes() {
   add_palette("tiny.pal", 200, 100);
 }
 
+void Fixture::set_up_standard_game(const std::string& ini_text, const std::string& extra_prefs) {
+  install_game(ini_text);
+  add_standard_palettes();
+  write_prefs(extra_prefs);
+}
+
 void Fixture::write_prefs(const std::string& extra_lines) {
   write_file(prefs(), "paletten = " + pals + "\r\nVelo.exe = " + game + "Pistova.exe\r\nVelo.ini = " + ini() +
                           "\r\n" + extra_lines);
@@ -355,6 +361,12 @@ bool App::wait_exit(int ms, DWORD* code) {
   if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return false;
   if (code) GetExitCodeProcess(pi_.hProcess, code);
   return true;
+}
+
+DWORD App::close_and_wait(int ms) {
+  close_window();
+  DWORD code = STILL_ACTIVE;
+  return wait_exit(ms, &code) ? code : STILL_ACTIVE;
 }
 
 HWND App::window(const std::string& title_prefix) const {

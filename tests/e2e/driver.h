@@ -84,6 +84,9 @@ struct Fixture {
   // The standard set: autumn.pal (640x480), Blue.pal (no picture),
   // Sunset.PAL with sunset.jpg (1024x600), tiny.pal (200x100).
   void add_standard_palettes();
+  // The game (with `ini_text` as its qz.ini, the fixture's when empty), the
+  // standard palettes and settings that point at both, with `extra_prefs`.
+  void set_up_standard_game(const std::string& ini_text = std::string(), const std::string& extra_prefs = std::string());
 };
 
 // The qz.ini the fixtures install (LF and CR LF lines, padded lines, several sections).
@@ -153,6 +156,9 @@ class App {
 
   // Waits for the process to end; true when it did (its exit code in *code).
   bool wait_exit(int ms = 8000, DWORD* code = nullptr);
+  // The close box, then the end: the exit code, STILL_ACTIVE if it has not
+  // ended within `ms`.
+  DWORD close_and_wait(int ms = 8000);
   bool running() const;
   // When the ended process ended, as the system recorded it.
   bool exit_time(FILETIME* when) const;

@@ -21,9 +21,7 @@ std::vector<std::string> with_orig() {
 TEST(GameConfig, ActivationAndRestoreRewriteEveryPaletteLineAndKeepAPristineCopy) {
   Fixture fx("activate");
   std::string original = fixture_ini("PaletteFile = qz.pal\r\n PaletteFile=c:\\old\\QZ2.pal ");
-  fx.install_game(original);
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game(original);
   {
     App app(fx.work);
     ASSERT_NE(app.main(), nullptr);
@@ -67,9 +65,7 @@ TEST(GameConfig, ActivationAndRestoreRewriteEveryPaletteLineAndKeepAPristineCopy
 
 TEST(GameConfig, DeletedPaletteIsReportedAndStopsTheGameStartUntilARestore) {
   Fixture fx("deleted");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
 
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
@@ -110,9 +106,7 @@ TEST(GameConfig, DeletedPaletteIsReportedAndStopsTheGameStartUntilARestore) {
 TEST(GameConfig, RestoreOnExitPutsTheStockPaletteBackUnlessItIsActive) {
   Fixture fx("restore_exit");
   std::string plain = fixture_ini("PaletteFile = qz.pal");
-  fx.install_game(plain);
-  fx.add_standard_palettes();
-  fx.write_prefs("set_org_ende = 1\r\n");
+  fx.set_up_standard_game(plain, "set_org_ende = 1\r\n");
   {
     App app(fx.work);
     ASSERT_NE(app.main(), nullptr);
@@ -153,9 +147,7 @@ TEST(GameConfig, RestoreOnExitPutsTheStockPaletteBackUnlessItIsActive) {
 TEST(GameConfig, QzIniWithoutPaletteLineIsReportedAndNeverWritten) {
   Fixture fx("no_line");
   std::string ini = fixture_ini("palettefile = qz.pal");
-  fx.install_game(ini);
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game(ini);
 
   App app(fx.work);
   HWND box = app.dialog_titled("Achtung");
@@ -191,9 +183,7 @@ TEST(GameConfig, QzIniWithoutPaletteLineIsReportedAndNeverWritten) {
 
 TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
   Fixture fx("ini_locked");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   std::string ini = read_file(fx.ini());
 
   App app(fx.work);
@@ -235,9 +225,7 @@ TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
 
 TEST(GameConfig, LinesAddedByTheGameMeanwhileSurviveAnActivation) {
   Fixture fx("ini_changed");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
 
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
@@ -255,9 +243,7 @@ TEST(GameConfig, LinesAddedByTheGameMeanwhileSurviveAnActivation) {
 
 TEST(GameConfig, QzIniHeldByTheGameWithReadAndWriteSharingIsStillRewritten) {
   Fixture fx("ini_shared");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   const std::string ini = read_file(fx.ini());
   // The game keeps qz.ini open as the C runtime's fopen(..., "r+") does:
   // reading and writing shared, deleting not. It holds it from before the start.
@@ -284,9 +270,7 @@ TEST(GameConfig, QzIniHeldByTheGameWithReadAndWriteSharingIsStillRewritten) {
 
 TEST(GameConfig, ATemporaryCopyLeftByAnInterruptedRewriteIsReportedAndKept) {
   Fixture fx("leftover");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   const std::string ini = read_file(fx.ini());
   const std::string copy = "PaletteFile = c:\\what\\was\\to\\be\\written.pal\r\n";
   write_file(fx.ini() + ".tw3.tmp", copy);
@@ -307,9 +291,7 @@ TEST(GameConfig, ATemporaryCopyLeftByAnInterruptedRewriteIsReportedAndKept) {
 TEST(GameConfig, RestoreOnExitIsFollowedByHalfASecondBeforeTheProgramEnds) {
   Fixture fx("restore_pause");
   std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
-  fx.install_game(ini);
-  fx.add_standard_palettes();
-  fx.write_prefs("set_org_ende = 1\r\n");
+  fx.set_up_standard_game(ini, "set_org_ende = 1\r\n");
 
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
@@ -317,10 +299,7 @@ TEST(GameConfig, RestoreOnExitIsFollowedByHalfASecondBeforeTheProgramEnds) {
   ASSERT_EQ(app.text(CTL_STATUS), "qz.ini= sunset.pal");
   FILETIME asked{};
   GetSystemTimeAsFileTime(&asked);
-  app.close_window();
-  DWORD code = 1;
-  ASSERT_TRUE(app.wait_exit(8000, &code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(app.close_and_wait(), 0u) << "no clean end after the close box";
   ASSERT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = qz.pal"));
 
   // Measured from outside: the time qz.ini was written (the temporary file
@@ -360,9 +339,7 @@ TEST(GameConfig, RestoreAtExitThatCannotBeWrittenIsToldBeforeTheEnd) {
   {
     Fixture fx("restore_held");
     std::string ini = fixture_ini("PaletteFile = " + fx.pals + "sunset.pal");
-    fx.install_game(ini);
-    fx.add_standard_palettes();
-    fx.write_prefs("set_org_ende = 1\r\n");
+    fx.set_up_standard_game(ini, "set_org_ende = 1\r\n");
 
     App app(fx.work);
     ASSERT_NE(app.main(), nullptr);
@@ -394,9 +371,7 @@ TEST(GameConfig, RestoreAtExitThatCannotBeWrittenIsToldBeforeTheEnd) {
     // says nothing more.
     Fixture fx("restore_no_line");
     std::string ini = fixture_ini("palettefile = qz.pal");
-    fx.install_game(ini);
-    fx.add_standard_palettes();
-    fx.write_prefs("set_org_ende = 1\r\n");
+    fx.set_up_standard_game(ini, "set_org_ende = 1\r\n");
 
     App app(fx.work);
     HWND box = app.dialog_titled("Achtung");

@@ -83,9 +83,7 @@ TEST(Presets, HandEditedValuesAreWrittenAsTheirLowEightBits) {
 
 TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) {
   Fixture fx("settings_window");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
 
   App app(fx.work);
   HWND main = app.main();
@@ -166,9 +164,7 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
 
 TEST(Favourites, UnsetDoesNothingASetOneActivatesAndStartsTheGame) {
   Fixture fx("favourites");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs("Favorite2 = AUTUMN.PAL\r\nFavorite1 = nix\r\n");
+  fx.set_up_standard_game({}, "Favorite2 = AUTUMN.PAL\r\nFavorite1 = nix\r\n");
   std::string ini = read_file(fx.ini());
 
   App app(fx.work);

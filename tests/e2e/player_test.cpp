@@ -68,9 +68,7 @@ void pump_for(int ms) {
 
 TEST(Player, PictureButtonsCarryTheWordTheirPictureShows) {
   Fixture fx("words");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
@@ -91,9 +89,7 @@ TEST(Player, PictureButtonsCarryTheWordTheirPictureShows) {
 
 TEST(Player, DoubleClickOrEnterOnAPaletteActivatesItASingleClickOnlyShowsIt) {
   Fixture fx("dblclick");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   const std::string ini = read_file(fx.ini());
   App app(fx.work);
   HWND main = app.main();
@@ -143,9 +139,7 @@ TEST(Player, DoubleClickOrEnterOnAPaletteActivatesItASingleClickOnlyShowsIt) {
 
 TEST(Player, TheKeyboardFocusComesBackAfterSwitchingToAnotherProgram) {
   Fixture fx("focus");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   App app(fx.work);
   HWND main = app.main();
   ASSERT_NE(main, nullptr);

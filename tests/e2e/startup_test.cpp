@@ -17,6 +17,41 @@ RECT client_on_screen(HWND w) {
   return r;
 }
 
+// Where the window stands: its outer top-left corner and its inner size, as
+// "left,top widthxheight".
+std::string placement(HWND main) {
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  RECT client = client_on_screen(main);
+  return std::to_string(outer.left) + "," + std::to_string(outer.top) + " " +
+         std::to_string(client.right - client.left) + "x" + std::to_string(client.bottom - client.top);
+}
+
+// Starts the program once more and closes it untouched: its window must come
+// up at `expected` (see placement) with a list `list_height` high.
+void expect_window_comes_back(const Fixture& fx, const std::string& expected, int list_height) {
+  App app(fx.work);
+  HWND main = app.main();
+  ASSERT_NE(main, nullptr);
+  app.settle();
+  EXPECT_EQ(placement(main), expected);
+  EXPECT_EQ(app.size(CTL_PALETTE_LIST).cy, list_height);
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+}
+
+// The message "Achtung" / `text`, answered: the program must then end
+// cleanly.
+void expect_message_then_end(App& app, const std::string& text) {
+  HWND box = app.dialog_titled("Achtung");
+  ASSERT_NE(box, nullptr) << "no message \"" << text << "\"";
+  EXPECT_EQ(App::message_text(box), text);
+  app.press(box, IDOK);
+  DWORD code = 1;
+  ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the message";
+  EXPECT_EQ(code, 0u);
+}
+
 // The folder requester, opened on the game's folder (see settle_access_times),
 // with `name` beside that folder selected in its tree as a click selects it.
 void choose_folder_beside_game(App& app, HWND req, const std::string& name) {
@@ -46,13 +81,8 @@ TEST(Startup, DefaultSettingsFindTheGameInGamesKurvo) {
   app.settle();
   EXPECT_EQ(app.dialog(200), nullptr) << "a requester or message came up with the game at c:\\games\\kurvo";
 
-  RECT outer{};
-  GetWindowRect(main, &outer);
-  EXPECT_EQ(outer.left, 100);
-  EXPECT_EQ(outer.top, 50);
+  EXPECT_EQ(placement(main), "100,50 700x500");
   RECT client = client_on_screen(main);
-  EXPECT_EQ(client.right - client.left, 700);
-  EXPECT_EQ(client.bottom - client.top, 500);
   EXPECT_EQ(app.size(CTL_PALETTE_LIST).cx, 300);
   EXPECT_EQ(app.size(CTL_PALETTE_LIST).cy, 475);
   RECT list = app.rect(CTL_PALETTE_LIST);
@@ -73,10 +103,7 @@ TEST(Startup, DefaultSettingsFindTheGameInGamesKurvo) {
   ASSERT_EQ(opts.size(), 20u);
   EXPECT_EQ(opts[4], 10);
 
-  app.close_window();
-  DWORD code = 1;
-  ASSERT_TRUE(app.wait_exit(8000, &code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(app.close_and_wait(), 0u) << "no clean end after the close box";
   EXPECT_FALSE(file_exists(fx.prefs())) << "nothing changed, yet pal_change.prf was written";
   EXPECT_EQ(read_file(fx.ini()), ini_before);
 }
@@ -94,13 +121,7 @@ TEST(Startup, GameMissingAndRequesterCancelledEndsWithoutSaving) {
   HWND req = app.dialog_titled("Wo ist Pistova.exe");
   ASSERT_NE(req, nullptr) << "no open-file requester for the game";
   app.press(req, IDCANCEL);
-  HWND box = app.dialog_titled("Achtung");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(App::message_text(box), "Ohne Pistova gehts nicht !!");
-  app.press(box, IDOK);
-  DWORD code = 1;
-  ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the fatal message";
-  EXPECT_EQ(code, 0u);
+  expect_message_then_end(app, "Ohne Pistova gehts nicht !!");
   EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs));
 }
 
@@ -115,11 +136,7 @@ TEST(Startup, QzIniMissingAndRequesterCancelledEndsWithoutSaving) {
   HWND req = app.dialog_titled("Wo ist qz.ini");
   ASSERT_NE(req, nullptr);
   app.press(req, IDCANCEL);
-  HWND box = app.dialog_titled("Achtung");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(App::message_text(box), "Ohne qz.ini gehts nicht !!");
-  app.press(box, IDOK);
-  ASSERT_TRUE(app.wait_exit());
+  expect_message_then_end(app, "Ohne qz.ini gehts nicht !!");
   EXPECT_EQ(read_file(fx.prefs()), prefs);
   EXPECT_FALSE(file_exists(fx.ini()));
 }
@@ -151,13 +168,7 @@ TEST(Startup, GameChosenThenQzIniRequesterCancelledEndsWithoutSavingOrRestoring)
     req = app.dialog_titled("Wo ist qz.ini");
     ASSERT_NE(req, nullptr) << "no requester for qz.ini beside the chosen game";
     app.press(req, IDCANCEL);
-    HWND box = app.dialog_titled("Achtung");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(App::message_text(box), "Ohne qz.ini gehts nicht !!");
-    app.press(box, IDOK);
-    DWORD code = 1;
-    ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the fatal message";
-    EXPECT_EQ(code, 0u);
+    expect_message_then_end(app, "Ohne qz.ini gehts nicht !!");
     EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs)) << "settings saved on a fatal path";
     EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(ini)) << "qz.ini rewritten on a fatal path";
     EXPECT_EQ(folder_names(fx.game), (std::vector<std::string>{"Pistova.exe", "options.set", "paletten", "qz.ini",
@@ -259,10 +270,7 @@ TEST(Startup, FolderChosenInTheRequesterIsKeptAsTheShellGivesItScannedAndSaved) 
   EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= rot.pal");
   EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(rewritten_ini(ini, "PaletteFile = " + shell_path + "rot.pal")));
 
-  app.close_window();
-  DWORD code = 1;
-  ASSERT_TRUE(app.wait_exit(8000, &code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(app.close_and_wait(), 0u) << "no clean end after the close box";
   SavedSettings s;
   s.paletten = shell_path;
   s.exe = fx.game + "pistova.exe";
@@ -297,13 +305,7 @@ TEST(Startup, FolderThatCannotBeScannedWhenOKIsPressedEndsWithoutSavingOrRestori
     ASSERT_EQ(tree.text(tree.caret()), "Weg") << "the requester followed the removal; nothing left to test";
   }
   app.press(req, IDOK);
-  HWND box = app.dialog_titled("Achtung");
-  ASSERT_NE(box, nullptr) << "no message for a folder that cannot be scanned";
-  EXPECT_EQ(App::message_text(box), "Paletten nicht gefunden !!");
-  app.press(box, IDOK);
-  DWORD code = 1;
-  ASSERT_TRUE(app.wait_exit(8000, &code)) << "the program did not end after the fatal message";
-  EXPECT_EQ(code, 0u);
+  expect_message_then_end(app, "Paletten nicht gefunden !!");
   EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs)) << "settings saved on a fatal path";
   EXPECT_EQ(hex_dump(read_file(fx.ini())), hex_dump(ini)) << "qz.ini restored on a fatal path";
   EXPECT_EQ(folder_names(fx.game), (std::vector<std::string>{"Pistova.exe", "options.set", "paletten", "qz.ini",
@@ -344,10 +346,7 @@ TEST(Startup, QzIniChosenInTheRequesterIsUsedLowerCasedAndSaved) {
   EXPECT_EQ(folder_names(folder), (std::vector<std::string>{"qz.ini", "qz.ini.orig"}));
   EXPECT_FALSE(file_exists(fx.ini())) << "a qz.ini was made beside the game";
 
-  app.close_window();
-  DWORD code = 1;
-  ASSERT_TRUE(app.wait_exit(8000, &code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(app.close_and_wait(), 0u) << "no clean end after the close box";
   SavedSettings s;
   s.paletten = fx.pals;
   s.exe = fx.game + "pistova.exe";
@@ -357,9 +356,7 @@ TEST(Startup, QzIniChosenInTheRequesterIsUsedLowerCasedAndSaved) {
 
 TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
   Fixture fx("geometry");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs("Window_h = 300\r\n");
+  fx.set_up_standard_game({}, "Window_h = 300\r\n");
   {
     App app(fx.work);
     HWND main = app.main();
@@ -390,30 +387,13 @@ TEST(Startup, WindowMovedAndResizedIsSavedAndRestoredAtTheNextStart) {
   s.h = 560;
   std::string saved = read_file(fx.prefs());
   EXPECT_EQ(hex_dump(saved), hex_dump(s.text()));
-  {
-    App app(fx.work);
-    HWND main = app.main();
-    ASSERT_NE(main, nullptr);
-    app.settle();
-    RECT outer{};
-    GetWindowRect(main, &outer);
-    EXPECT_EQ(outer.left, 140);
-    EXPECT_EQ(outer.top, 90);
-    RECT client = client_on_screen(main);
-    EXPECT_EQ(client.right - client.left, 760);
-    EXPECT_EQ(client.bottom - client.top, 560);
-    EXPECT_EQ(app.size(CTL_PALETTE_LIST).cy, 535);
-    app.close_window();
-    ASSERT_TRUE(app.wait_exit());
-  }
+  expect_window_comes_back(fx, "140,90 760x560", 535);
   EXPECT_EQ(read_file(fx.prefs()), saved) << "an unchanged run rewrote the settings";
 }
 
 TEST(Startup, WindowMovedButNotResizedComesBackWhereItWasLeft) {
   Fixture fx("moved");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   const std::string written = read_file(fx.prefs());
   {
     // Untouched: the hand-written settings stay as they are.
@@ -431,17 +411,8 @@ TEST(Startup, WindowMovedButNotResizedComesBackWhereItWasLeft) {
     app.settle();
     SetWindowPos(main, nullptr, 230, 140, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     app.settle();
-    RECT outer{};
-    GetWindowRect(main, &outer);
-    ASSERT_EQ(outer.left, 230);
-    ASSERT_EQ(outer.top, 140);
-    RECT client = client_on_screen(main);
-    ASSERT_EQ(client.right - client.left, 700);
-    ASSERT_EQ(client.bottom - client.top, 500);
-    app.close_window();
-    DWORD code = 1;
-    ASSERT_TRUE(app.wait_exit(8000, &code));
-    EXPECT_EQ(code, 0u);
+    ASSERT_EQ(placement(main), "230,140 700x500");
+    ASSERT_EQ(app.close_and_wait(), 0u) << "no clean end after the close box";
   }
   SavedSettings s;
   s.paletten = fx.pals;
@@ -451,29 +422,13 @@ TEST(Startup, WindowMovedButNotResizedComesBackWhereItWasLeft) {
   s.y = 140;
   const std::string saved = read_file(fx.prefs());
   EXPECT_EQ(hex_dump(saved), hex_dump(s.text())) << "the new position was not saved";
-  {
-    App app(fx.work);
-    HWND main = app.main();
-    ASSERT_NE(main, nullptr);
-    app.settle();
-    RECT outer{};
-    GetWindowRect(main, &outer);
-    EXPECT_EQ(outer.left, 230);
-    EXPECT_EQ(outer.top, 140);
-    RECT client = client_on_screen(main);
-    EXPECT_EQ(client.right - client.left, 700);
-    EXPECT_EQ(client.bottom - client.top, 500);
-    app.close_window();
-    ASSERT_TRUE(app.wait_exit());
-  }
+  expect_window_comes_back(fx, "230,140 700x500", 475);
   EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(saved)) << "an untouched run rewrote the settings";
 }
 
 TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
   Fixture fx("prefs_readonly");
-  fx.install_game();
-  fx.add_standard_palettes();
-  fx.write_prefs();
+  fx.set_up_standard_game();
   std::string prefs = read_file(fx.prefs());
   Unwritable ro(fx.prefs());
   {
@@ -500,13 +455,7 @@ TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     app.settle();
     app.close_window();
-    HWND box = app.dialog_titled("Achtung");
-    ASSERT_NE(box, nullptr) << "settings lost without a word";
-    EXPECT_EQ(App::message_text(box), "Einstellungen nicht gespeichert !!");
-    app.press(box, IDOK);
-    DWORD code = 1;
-    ASSERT_TRUE(app.wait_exit(8000, &code));
-    EXPECT_EQ(code, 0u);
+    expect_message_then_end(app, "Einstellungen nicht gespeichert !!");
   }
   EXPECT_EQ(read_file(fx.prefs()), prefs);
 }
