@@ -124,20 +124,6 @@ bool set_read_only(const std::string& path, bool on) {
   return SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
-void settle_access_times(const std::string& folder) {
-  for (int round = 0; round < 2; ++round) {
-    if (round) Sleep(20);  // past the file system's clock step, should the first listing share it with a change
-    for (size_t cut = folder.find('\\'); cut != std::string::npos; cut = folder.find('\\', cut + 1)) {
-      WIN32_FIND_DATAA fd;
-      HANDLE f = FindFirstFileA((folder.substr(0, cut + 1) + "*").c_str(), &fd);
-      if (f == INVALID_HANDLE_VALUE) continue;
-      while (FindNextFileA(f, &fd)) {
-      }
-      FindClose(f);
-    }
-  }
-}
-
 Unwritable::Unwritable(const std::string& path) : path_(path) {
   set_read_only(path_, true);
   if (tw_test::divergence::read_only_writable.applies())

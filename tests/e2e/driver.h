@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/portable/constants.h"
+#include "tests/common/folders.h"
 
 namespace e2e {
 
@@ -45,14 +46,7 @@ class Unwritable {
   std::string path_;
   HANDLE held_ = INVALID_HANDLE_VALUE;
 };
-// Lists every folder on the way to `folder` (with its trailing backslash: the
-// folder itself too), twice, so
-// that their last-access times are up to date before a folder requester walks
-// them. Wine's requester finds its first folder by comparing item ids byte for
-// byte, and those hold the last-access time, which the first listing after a
-// change moves on (relatime): a folder created a moment before would otherwise
-// make the walk miss, and the requester opens on the desktop.
-void settle_access_times(const std::string& folder);
+using tw_test::settle_access_times;  // before a folder requester walks to a new folder
 std::string hex_dump(const std::string& bytes);  // for readable failures
 
 // Polls `cond` every 10 ms until it holds or `ms` passed; the last result.

@@ -4,6 +4,7 @@
 #include "runtime/resource_count.h"
 #include "harness.h"
 #include "tests/common/dialog_ids.h"
+#include "tests/common/folders.h"
 
 #include <atomic>
 #include <chrono>
@@ -281,6 +282,7 @@ TEST_F(Requesters, FileRequesterNameProposalAndCancel) {
 
 TEST_F(Requesters, FolderRequesterOpensOnTheFolderAndAddsOneSeparator) {
     std::string folder = temp_folder("tw_fold");
+    tw_test::settle_access_times(folder);
     const char* title = "Verzeichniss mit Paletten suchen";
     for (const std::string& initial : {folder + "\\", folder}) {
         bool selected = false;

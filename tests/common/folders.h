@@ -1,0 +1,18 @@
+// Folders made by a test and then opened in a folder requester.
+#pragma once
+
+#include <string>
+
+namespace tw_test {
+
+// Lists every folder on the way to `folder` (with or without its trailing
+// backslash: the folder itself too), twice, so that their last-access times
+// are up to date before a folder requester walks them. Wine's requester finds
+// its first folder by comparing item ids byte for byte, and those hold the
+// last-access time, which the first listing after a change moves on
+// (relatime): a folder created a moment before (or a fresh prefix's own Temp
+// folder) would otherwise make the walk miss, and the requester opens
+// somewhere above it.
+void settle_access_times(const std::string& folder);
+
+}  // namespace tw_test
