@@ -71,8 +71,7 @@ intptr_t open_file(intptr_t number, tw::TextArg path, DWORD access, DWORD dispos
     if (!obj) return 0;
     std::string name = path.str();
     HANDLE h = INVALID_HANDLE_VALUE;
-    // A zero byte inside would open a different, shorter name.
-    if (!name.empty() && name.find('\0') == std::string::npos) {
+    if (tw::usable_file_name(name)) {
         tw::FileCalls& f = tw::file_calls();
         h = f.CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr);
         if (h == INVALID_HANDLE_VALUE && retry_access)

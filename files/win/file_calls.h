@@ -35,6 +35,12 @@ FileCalls& file_calls();
 // The platform's own functions.
 const FileCalls& system_file_calls();
 
+// A name a file call may be given: not empty, and no zero byte inside that
+// would make it a different, shorter name.
+inline bool usable_file_name(std::string_view name) {
+    return !name.empty() && name.find('\0') == std::string_view::npos;
+}
+
 // Writes `size` bytes at the handle's position, in chunks the platform takes,
 // until all are written or a write fails or writes nothing (the platform's
 // last error then tells why). The count written: `size` on success. The one

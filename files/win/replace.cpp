@@ -39,11 +39,11 @@ std::string temporary_name(const std::string& target, int n) { return target + "
 
 bool FileReplacement::begin() {
     abandon();
-    if (target_.empty() || target_.find('\0') != std::string::npos) return false;
+    if (!usable_file_name(target_)) return false;
     // Wine's ReplaceFileA refuses names relative to the current folder.
     char full[MAX_PATH * 2];
-    const DWORD n = GetFullPathNameA(target_.c_str(), sizeof full, full, nullptr);
-    if (n > 0 && n < sizeof full) target_ = full;
+    const DWORD length = GetFullPathNameA(target_.c_str(), sizeof full, full, nullptr);
+    if (length > 0 && length < sizeof full) target_ = full;
     for (int n = 1; n <= kTemporaryNames; ++n) {
         const std::string name = temporary_name(target_, n);
         HANDLE h = file_calls().CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -178,13 +178,10 @@ int file_replace_content(tw::TextArg path, std::string_view content) {
 
 namespace {
 
-// A usable name: not empty, and no zero byte that would cut it short.
-bool usable(const std::string& name) { return !name.empty() && name.find('\0') == std::string::npos; }
-
 // Opens an existing file for reading, sharing reading and writing (the game
 // may be writing it); INVALID_HANDLE_VALUE when it cannot.
 HANDLE open_shared_for_reading(const std::string& name) {
-    if (!usable(name)) return INVALID_HANDLE_VALUE;
+    if (!tw::usable_file_name(name)) return INVALID_HANDLE_VALUE;
     return tw::file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -200,7 +197,7 @@ int file_exists(tw::TextArg path) {
 
 int file_present(tw::TextArg path) {
     const std::string name = path.str();
-    if (!usable(name)) return 0;
+    if (!tw::usable_file_name(name)) return 0;
     if (tw::file_calls().GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
     // Only a name that is surely not there counts as missing.
     return tw::missing_error(GetLastError()) ? 0 : 1;
