@@ -200,6 +200,20 @@ bool icon_choose(const uint8_t* data, std::size_t length, IconImage& out) {
     return true;
 }
 
+bool bmp_claims_more_than(const uint8_t* head, std::size_t length, int64_t max_pixels) {
+    if (length < 26) return true;
+    const uint8_t* h = head + 14;
+    int64_t width, height;
+    if (u32(h) == 12) {
+        width = u16(h + 4);
+        height = u16(h + 6);
+    } else {
+        width = s32(h + 4);
+        height = s32(h + 8);
+    }
+    return width * (height < 0 ? -height : height) > max_pixels;
+}
+
 bool icon_claims_more_than(const uint8_t* data, std::size_t length, int64_t max_pixels) {
     if (!icon_signature(data, length)) return false;
     const unsigned count = u16(data + 4);

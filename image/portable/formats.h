@@ -33,6 +33,11 @@ bool bmp_signature(const uint8_t* data, std::size_t length);
 // the bit count and compression ones the platform converts. Fills `out`.
 bool bmp_parse(const uint8_t* data, std::size_t length, int max_side, BmpFile& out);
 
+// True when a BMP file's first bytes (its two headers' start, 26 bytes) claim
+// more than `max_pixels` pixels, or are too few to tell: the platform's own
+// loading would make whatever they claim.
+bool bmp_claims_more_than(const uint8_t* head, std::size_t length, int64_t max_pixels);
+
 // Size of one stored pixel row of a DIB: width x bits rounded up to 4 bytes.
 std::size_t dib_stride(uint32_t width, uint32_t bit_count);
 

@@ -192,9 +192,8 @@ bool take_input(std::FILE* file, const void* memory, std::size_t length) {
 
 }  // namespace
 
-int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char*) {
-    if (!take_input(file, memory, length)) return 0;
-    return open_image(nullptr, nullptr);
+int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char* name) {
+    return jpeg_check_fit(file, memory, length, name, nullptr, nullptr);
 }
 
 int jpeg_check_fit(std::FILE* file, const void* memory, std::size_t length, const char*, ImageFitRule fit,

@@ -5,7 +5,6 @@
 #include "runtime/win32.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "image/image.h"
@@ -243,23 +242,6 @@ intptr_t image_catch(intptr_t number, const void* address, std::size_t length, i
 
 namespace {
 
-// The size a BMP file's header claims, or false when the bytes are too few.
-bool bmp_header_size(const unsigned char* head, DWORD got, int64_t& width, int64_t& height) {
-    if (got < 26) return false;
-    const uint32_t header_size = head[14] | (head[15] << 8) | (head[16] << 16) | (uint32_t(head[17]) << 24);
-    if (header_size == 12) {
-        width = head[18] | (head[19] << 8);
-        height = head[20] | (head[21] << 8);
-        return true;
-    }
-    int32_t w = 0, h = 0;
-    std::memcpy(&w, head + 18, 4);
-    std::memcpy(&h, head + 22, 4);
-    width = w;
-    height = h < 0 ? -int64_t(h) : h;
-    return true;
-}
-
 // An icon file whose PNG image claims more than an image may hold, or one
 // larger than any icon file is (the platform would make whatever it claims).
 bool icon_file_too_large(const std::string& name) {
@@ -294,9 +276,7 @@ intptr_t load_file(intptr_t number, tw::TextArg path, int flags, ImageFitRule fi
     HANDLE h = nullptr;
     if (head[0] == 'B' && head[1] == 'M') {
         // The platform would make whatever the header claims.
-        int64_t width = 0, height = 0;
-        if (!bmp_header_size(head, got, width, height) || too_many_pixels(width, height, IMAGE_MAX_PIXELS))
-            return store(rec, nullptr, flags);
+        if (tw::image::bmp_claims_more_than(head, got, IMAGE_MAX_PIXELS)) return store(rec, nullptr, flags);
         const UINT load = (flags & IMAGE_FLAG_DDB) ? LR_LOADFROMFILE : LR_LOADFROMFILE | LR_CREATEDIBSECTION;
         h = tw::gdi::load_image(name.c_str(), IMAGE_BITMAP, load);
         BITMAP bm = {};

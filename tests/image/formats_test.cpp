@@ -174,6 +174,29 @@ TEST(IconDirectory, PngImageTakesItsSizeFromTheEntry) {
     EXPECT_FALSE(icon_claims_more_than(f.data(), f.size(), 100000000));
 }
 
+TEST(BmpHeader, SizeClaimedBeyondTheLimitIsNoticedFromTheFirstBytes) {
+    // "BM", file header, then a 40-byte header claiming 20000 x -20000 (top-down).
+    Bytes f(26, 0);
+    f[0] = 'B';
+    f[1] = 'M';
+    f[14] = 40;
+    f[18] = 0x20, f[19] = 0x4E;                                // width 20000
+    f[22] = 0xE0, f[23] = 0xB1, f[24] = 0xFF, f[25] = 0xFF;    // height -20000
+    EXPECT_TRUE(bmp_claims_more_than(f.data(), f.size(), 100000000));
+    EXPECT_FALSE(bmp_claims_more_than(f.data(), f.size(), 400000000));
+    // The old core header: 16-bit sizes.
+    Bytes core(26, 0);
+    core[0] = 'B';
+    core[1] = 'M';
+    core[14] = 12;
+    core[18] = 0xFF, core[19] = 0xFF, core[20] = 0xFF, core[21] = 0xFF;  // 65535 x 65535
+    EXPECT_TRUE(bmp_claims_more_than(core.data(), core.size(), 100000000));
+    core[18] = 0x10, core[19] = 0;  // 16 x 65535
+    EXPECT_FALSE(bmp_claims_more_than(core.data(), core.size(), 100000000));
+    // Too few bytes to tell.
+    EXPECT_TRUE(bmp_claims_more_than(f.data(), 25, 400000000));
+}
+
 TEST(IconDirectory, PngImageClaimingMoreThanTheLimitIsNoticed) {
     // The PNG's own header (IHDR) claims 20000 x 20000; its entry says 256 x 256.
     Bytes f = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0, 24, 0, 0, 0, 22, 0, 0, 0,
