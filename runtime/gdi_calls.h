@@ -83,6 +83,13 @@ inline void delete_brush(HBRUSH brush) {
     gdi_calls().DeleteObject(brush);
     resource_released(Resource::Brush);
 }
+// A font of the default character set by face name, `height` in the
+// logical units CreateFontA takes.
+inline HFONT font(int height, bool bold, bool italic, bool underline, bool strikeout, DWORD quality, LPCSTR face) {
+    return counted(Resource::Font,
+                   gdi_calls().CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, underline, strikeout,
+                                           DEFAULT_CHARSET, 0, 0, quality, 0, face));
+}
 inline void delete_font(HFONT font) {
     if (!font) return;
     gdi_calls().DeleteObject(font);

@@ -1,9 +1,11 @@
 // Functions of the system's DLLs that only the requesters and the shell
 // fallback need, loaded when they are first asked for instead of at start-up
 // (under Wine, comdlg32, shell32 and ole32 alone add some 40 ms to every
-// start) and kept until the process ends. Platform-facing, header-only.
+// start) and kept until the process ends; and DLLs loaded for a moment,
+// counted while they are held. Platform-facing, header-only.
 #pragma once
 
+#include "runtime/resource_count.h"
 #include "runtime/win32.h"
 
 namespace tw {
@@ -14,6 +16,15 @@ F system_function(const char* dll, const char* name) {
     HMODULE module = GetModuleHandleA(dll);
     if (!module) module = LoadLibraryA(dll);
     return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// A DLL loaded for a moment, counted until free_module gives it back; null
+// when it cannot be loaded.
+inline HMODULE load_module(const char* dll) { return counted(Resource::Module, LoadLibraryA(dll)); }
+inline void free_module(HMODULE module) {
+    if (!module) return;
+    FreeLibrary(module);
+    resource_released(Resource::Module);
 }
 
 // COM for this thread, made ready the first time a dialog or the shell needs it.

@@ -35,9 +35,9 @@ intptr_t font_load(intptr_t number, tw::TextArg face, int points, uint32_t flags
     }
     int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
     std::string name = face.str();
-    f->handle = tw::counted(tw::Resource::Font, tw::gdi::gdi_calls().CreateFontA(height, 0, 0, 0, (flags & FONT_BOLD) ? FW_BOLD : FW_NORMAL, (flags & FONT_ITALIC) ? 1 : 0,
-                            (flags & FONT_UNDERLINE) ? 1 : 0, (flags & FONT_STRIKEOUT) ? 1 : 0, DEFAULT_CHARSET, 0, 0,
-                            (flags & FONT_HIGH_QUALITY) ? PROOF_QUALITY : DEFAULT_QUALITY, 0, name.c_str()));
+    f->handle = tw::gdi::font(height, flags & FONT_BOLD, flags & FONT_ITALIC, flags & FONT_UNDERLINE,
+                              flags & FONT_STRIKEOUT, (flags & FONT_HIGH_QUALITY) ? PROOF_QUALITY : DEFAULT_QUALITY,
+                              name.c_str());
     tw::gdi::delete_dc(screen);
     if (!f->handle) {
         fonts().discard(f);

@@ -1,7 +1,6 @@
 // Requesters (open file, choose folder) and the message box, with the bracket
 // that keeps the program's other windows disabled while a dialog is open.
 #include "ui/requester.h"
-#include "runtime/gdi_calls.h"
 
 #include "runtime/system_dll.h"
 #include "runtime/win32.h"
@@ -55,11 +54,6 @@ auto bracketed(F&& dialog) {
 int CALLBACK folder_callback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
     if (msg == BFFM_INITIALIZED && data) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
     return 0;
-}
-
-void free_module(HMODULE module) {
-    FreeLibrary(module);
-    tw::resource_released(tw::Resource::Module);
 }
 
 }  // namespace
@@ -153,7 +147,7 @@ int file_requester_selected_pattern() { return g_selected_pattern; }
 
 std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder) {
     tw::com_ready();
-    HMODULE shell = tw::counted(tw::Resource::Module, LoadLibraryA("SHELL32.DLL"));
+    HMODULE shell = tw::load_module("SHELL32.DLL");
     if (!shell) return std::string();
     using BrowseFn = LPITEMIDLIST(WINAPI*)(LPBROWSEINFOA);
     using PathFn = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
@@ -164,7 +158,7 @@ std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder)
     if (!get_path)
         get_path = reinterpret_cast<PathFn>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetPathFromIDListA")));
     if (!browse || !get_path) {
-        free_module(shell);
+        tw::free_module(shell);
         return std::string();
     }
 
@@ -195,7 +189,7 @@ std::string folder_requester_open(tw::TextArg title, tw::TextArg initial_folder)
         // An item without a file-system path counts as nothing chosen.
         if (!path.empty() && path.back() != '\\') path += '\\';
     }
-    free_module(shell);
+    tw::free_module(shell);
     return path;
 }
 

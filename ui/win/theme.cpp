@@ -1,7 +1,7 @@
 // Whether controls are drawn with visual styles: the common-controls version
 // and the theme service, both looked up at run time.
 #include <shlwapi.h>
-#include "runtime/gdi_calls.h"
+#include "runtime/system_dll.h"
 
 #include "ui/win/window_internal.h"
 
@@ -16,7 +16,7 @@ bool g_themed = false;
 
 uint32_t theme_detect() {
     if (g_version) return g_version;
-    if (HMODULE comctl = tw::counted(tw::Resource::Module, LoadLibraryA("COMCTL32.DLL"))) {
+    if (HMODULE comctl = tw::load_module("COMCTL32.DLL")) {
         auto get_version = reinterpret_cast<DLLGETVERSIONPROC>(
             reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
         if (get_version) {
@@ -27,16 +27,14 @@ uint32_t theme_detect() {
         } else {
             g_version = 1;
         }
-        FreeLibrary(comctl);
-        tw::resource_released(tw::Resource::Module);
+        tw::free_module(comctl);
     }
-    if (HMODULE uxtheme = tw::counted(tw::Resource::Module, LoadLibraryA("uxtheme.dll"))) {
+    if (HMODULE uxtheme = tw::load_module("uxtheme.dll")) {
         using IsAppThemedFn = BOOL(WINAPI*)();
         auto is_app_themed =
             reinterpret_cast<IsAppThemedFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsAppThemed")));
         if (is_app_themed) g_themed = is_app_themed() && g_version >= 0x00060000;
-        FreeLibrary(uxtheme);
-        tw::resource_released(tw::Resource::Module);
+        tw::free_module(uxtheme);
     }
     return g_version;
 }

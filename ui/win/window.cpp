@@ -1,6 +1,5 @@
 // Numbered top-level windows: opening with client size and frame position,
 // closing, colours, size bounds and geometry.
-#include <ole2.h>
 #include "runtime/gdi_calls.h"
 
 #include <cstdio>

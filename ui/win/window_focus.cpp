@@ -15,11 +15,17 @@ BOOL CALLBACK collect_candidate(HWND child, LPARAM data) {
     return TRUE;
 }
 
+// The enabled, visible tab-stop controls of `root`, in tab order.
+std::vector<HWND> tab_stops(HWND root) {
+    std::vector<HWND> candidates;
+    EnumChildWindows(root, collect_candidate, reinterpret_cast<LPARAM>(&candidates));
+    return candidates;
+}
+
 }  // namespace
 
 HWND tw::ui::focus_first_candidate(HWND root) {
-    std::vector<HWND> candidates;
-    EnumChildWindows(root, collect_candidate, reinterpret_cast<LPARAM>(&candidates));
+    const std::vector<HWND> candidates = tab_stops(root);
     return candidates.empty() ? nullptr : candidates.front();
 }
 
@@ -43,8 +49,7 @@ void focus_move(int backward) {
     HWND focus = GetFocus();
     HWND current = focus && IsChild(root, focus) ? focus : nullptr;
 
-    std::vector<HWND> candidates;
-    EnumChildWindows(root, collect_candidate, reinterpret_cast<LPARAM>(&candidates));
+    const std::vector<HWND> candidates = tab_stops(root);
     if (candidates.empty()) return;
 
     std::size_t index = candidates.size();  // position of the current control
