@@ -11,7 +11,6 @@ namespace tintwerk {
 inline constexpr intptr_t MAIN_WINDOW = 0;
 inline constexpr intptr_t SETTINGS_WINDOW = 2;
 inline constexpr intptr_t APP_FONT = 1;
-inline constexpr intptr_t APP_FILE = 1;       // every file access, one at a time
 inline constexpr intptr_t PALETTE_SCAN = 1;
 inline constexpr intptr_t PREVIEW_IMAGE = 200;      // the picture of the selected palette
 
