@@ -1,7 +1,9 @@
-// Folders made by a test and then opened in a folder requester.
+// Folders of the tests: listing and removing them, and making a new one ready
+// for a folder requester.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tw_test {
 
@@ -14,5 +16,11 @@ namespace tw_test {
 // folder) would otherwise make the walk miss, and the requester opens
 // somewhere above it.
 void settle_access_times(const std::string& folder);
+
+// The names in a folder (no "." and ".."), sorted.
+std::vector<std::string> folder_names(const std::string& folder);
+
+// Removes a folder with everything in it, write-protected files included.
+void remove_tree(const std::string& path);
 
 }  // namespace tw_test

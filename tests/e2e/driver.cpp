@@ -98,28 +98,6 @@ bool make_dirs(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void remove_tree(const std::string& path) {
-  std::string base = path;
-  if (!base.empty() && base.back() != '\\') base += '\\';
-  WIN32_FIND_DATAA fd;
-  HANDLE f = FindFirstFileA((base + "*").c_str(), &fd);
-  if (f != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName;
-      if (n == "." || n == "..") continue;
-      std::string p = base + n;
-      SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        remove_tree(p);
-      else
-        DeleteFileA(p.c_str());
-    } while (FindNextFileA(f, &fd));
-    FindClose(f);
-  }
-  SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryA(base.c_str());
-}
-
 bool set_read_only(const std::string& path, bool on) {
   return SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
 }
@@ -214,20 +192,6 @@ std::string rewritten_ini(const std::string& original, const std::string& palett
     out += line + "\r\n";
     pos = end + 1;
   }
-  return out;
-}
-
-std::vector<std::string> folder_names(const std::string& folder) {
-  std::vector<std::string> out;
-  WIN32_FIND_DATAA fd;
-  HANDLE f = FindFirstFileA((folder + "*").c_str(), &fd);
-  if (f == INVALID_HANDLE_VALUE) return out;
-  do {
-    std::string n = fd.cFileName;
-    if (n != "." && n != "..") out.push_back(n);
-  } while (FindNextFileA(f, &fd));
-  FindClose(f);
-  std::sort(out.begin(), out.end());
   return out;
 }
 

@@ -30,7 +30,7 @@ std::string read_file(const std::string& path, bool* ok = nullptr);
 bool write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
 bool make_dirs(const std::string& path);
-void remove_tree(const std::string& path);
+using tw_test::remove_tree;
 bool set_read_only(const std::string& path, bool on);
 // Makes a file read-only for the scope. Where read-only files open for writing
 // (tw_test::divergence::read_only_writable: Wine running as root), the file is
@@ -90,8 +90,7 @@ std::string fixture_options();
 // What qz.ini holds after Tintwerk rewrote `original`: every line trimmed of
 // spaces, CR LF line ends, every line starting with "PaletteFile" replaced.
 std::string rewritten_ini(const std::string& original, const std::string& palette_line);
-// The names in a folder (no "." and ".."), sorted.
-std::vector<std::string> folder_names(const std::string& folder);
+using tw_test::folder_names;
 
 // The 20-line pal_change.prf that Tintwerk writes at exit.
 struct SavedSettings {

@@ -127,17 +127,12 @@ std::map<std::string, std::string> read_files(const std::string& folder) {
 // Names in the folder besides the game's files and the pristine copy.
 std::vector<std::string> strays(const std::string& folder) {
     std::vector<std::string> found;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return found;
-    do {
-        const std::string n = fd.cFileName;
-        if (n == "." || n == ".." || n == "paletten" || n == "qz.ini.orig") continue;
+    for (const std::string& n : tw_test::folder_names(folder)) {
+        if (n == "paletten" || n == "qz.ini.orig") continue;
         bool known = false;
         for (const char* f : kFiles) known = known || n == f;
         if (!known) found.push_back(n);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    }
     return found;
 }
 

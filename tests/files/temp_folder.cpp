@@ -43,27 +43,6 @@ bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 
 void make_folder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
-void remove_tree(const std::string& path) {
-    std::string folder = path;
-    if (!folder.empty() && folder.back() != '\\') folder.push_back('\\');
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = folder + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 std::string program_folder() {
     char buf[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, buf, MAX_PATH);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tests/common/folders.h"
+
 namespace tw_test {
 
 class TempFolder {
@@ -26,7 +28,7 @@ void write_bytes(const std::string& path, const std::string& bytes);
 std::string read_bytes(const std::string& path);  // empty when missing
 bool exists(const std::string& path);
 void make_folder(const std::string& path);
-void remove_tree(const std::string& path);
+using tw_test::remove_tree;  // with everything in it
 // The folder of the running test program, ending in a backslash.
 std::string program_folder();
 
