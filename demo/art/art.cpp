@@ -181,8 +181,9 @@ std::vector<uint8_t> flat_rgb(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
   return rgb;
 }
 
-bool write_jpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h, int quality) {
-  if (w <= 0 || h <= 0 || rgb.size() < static_cast<size_t>(w) * h * 3) return false;
+bool write_jpeg_rows(const std::string& path, int w, int h, int quality,
+                     const std::function<void(int y, uint8_t* row)>& fill) {
+  if (w <= 0 || h <= 0) return false;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   jpeg_compress_struct cinfo;
@@ -197,14 +198,24 @@ bool write_jpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w,
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
+  std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
   while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(&rgb[static_cast<size_t>(cinfo.next_scanline) * w * 3]);
-    jpeg_write_scanlines(&cinfo, &row, 1);
+    fill(static_cast<int>(cinfo.next_scanline), row.data());
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
   bool ok = std::ferror(f) == 0;
   return std::fclose(f) == 0 && ok;
+}
+
+bool write_jpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h, int quality) {
+  if (w <= 0 || h <= 0 || rgb.size() < static_cast<size_t>(w) * h * 3) return false;
+  const size_t stride = static_cast<size_t>(w) * 3;
+  return write_jpeg_rows(path, w, h, quality, [&](int y, uint8_t* row) {
+    std::copy_n(rgb.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(y) * stride), stride, row);
+  });
 }
 
 std::string demo_ini(const std::string& palette_value) {

@@ -3,6 +3,7 @@
 // drawn as palette indices, and a JPEG writer.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,12 @@ std::vector<uint8_t> draw_track(int w, int h);
 
 // Maps palette indices to RGB triples.
 std::vector<uint8_t> to_rgb(const std::vector<uint8_t>& indices, const Palette& pal);
+
+// Writes a w x h baseline JPEG file whose rows `fill` makes one at a time
+// (row y, w * 3 RGB bytes), so a picture of any size needs one row of
+// memory; false on failure.
+bool write_jpeg_rows(const std::string& path, int w, int h, int quality,
+                     const std::function<void(int y, uint8_t* row)>& fill);
 
 // Writes an RGB picture (w * h * 3 bytes) as a baseline JPEG file; false on failure.
 bool write_jpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h,

@@ -7,11 +7,12 @@
 #include "runtime/win32.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
+#include "demo/art/art.h"
 
 namespace bench {
 
@@ -104,25 +105,9 @@ inline std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 // file holds a realistic amount of coded data. Written one row at a time, so
 // that even 96 megapixels need no more than a row of memory.
 inline bool write_photo_jpeg(const std::string& path, int width, int height, int quality = 90) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = static_cast<JDIMENSION>(width);
-    c.image_height = static_cast<JDIMENSION>(height);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
     unsigned seed = 12345;
     const int tile = std::max(1, width / 16);
-    while (c.next_scanline < c.image_height) {
-        const int y = static_cast<int>(c.next_scanline);
+    return art::write_jpeg_rows(path, width, height, quality, [&](int y, uint8_t* row) {
         for (int x = 0; x < width; ++x) {
             seed = seed * 1103515245u + 12345u;
             const int noise = static_cast<int>((seed >> 16) & 31) - 16;
@@ -130,17 +115,11 @@ inline bool write_photo_jpeg(const std::string& path, int width, int height, int
             const int r = (x * 255 / width + noise) + (track ? 40 : 0);
             const int g = (y * 255 / height + noise / 2);
             const int b = ((x ^ y) & 127) + 64 + noise;
-            row[3 * x] = static_cast<JSAMPLE>(std::clamp(r, 0, 255));
-            row[3 * x + 1] = static_cast<JSAMPLE>(std::clamp(g, 0, 255));
-            row[3 * x + 2] = static_cast<JSAMPLE>(std::clamp(b, 0, 255));
+            row[3 * x] = static_cast<uint8_t>(std::clamp(r, 0, 255));
+            row[3 * x + 1] = static_cast<uint8_t>(std::clamp(g, 0, 255));
+            row[3 * x + 2] = static_cast<uint8_t>(std::clamp(b, 0, 255));
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&c, rows, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::fclose(f);
-    return true;
+    });
 }
 
 // A few hundred bytes whose frame header claims width x height pixels: a
