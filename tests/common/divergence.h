@@ -13,6 +13,9 @@
 //    Wine or a change of conditions (no longer running as root) is noticed.
 //  - Nothing is skipped. Mark single checks, only those that really differ;
 //    a check that holds either way stays unmarked.
+//  - A difference that one Wine has and another has not names the Wine
+//    versions it holds under ("8" for every 8.x); under any other version,
+//    and on Windows, it does not apply, so its checks are ordinary there.
 //
 //   EXPECT_UNLESS(divergence::read_only_writable, file_create(1, ro) == 0);
 //   EXPECT_EQ_UNLESS(divergence::read_only_writable, read_bytes(ro), "keep");
@@ -28,22 +31,35 @@
 
 namespace tw_test {
 
+// The Wine this runs under: its version as Wine gives it ("8.0", "10.0"), or
+// "" on Windows and natively.
+std::string wine_version();
+// Whether that version's major number is one of `majors` ("8", "8 9").
+bool wine_version_in(const char* majors);
+
 class Divergence {
 public:
     // `what` names the difference; `probe` answers whether this platform has it.
     constexpr Divergence(const char* what, bool (*probe)()) : what_(what), probe_(probe) {}
+    // Only under the Wine versions `wine` names: their major numbers, separated
+    // by spaces ("8", "8 9"); the probe is asked only there.
+    constexpr Divergence(const char* what, const char* wine, bool (*probe)())
+        : what_(what), wine_(wine), probe_(probe) {}
     Divergence(const Divergence&) = delete;
     Divergence& operator=(const Divergence&) = delete;
 
     const char* what() const { return what_; }
-    // The probe's answer, asked once.
+    // The Wine versions it is limited to; nullptr where it is not.
+    const char* wine() const { return wine_; }
+    // The probe's answer, asked once (where the Wine version is one it names).
     bool applies() const {
-        std::call_once(once_, [this] { applies_ = probe_(); });
+        std::call_once(once_, [this] { applies_ = (!wine_ || wine_version_in(wine_)) && probe_(); });
         return applies_;
     }
 
 private:
     const char* what_;
+    const char* wine_ = nullptr;
     bool (*probe_)();
     mutable std::once_flag once_;
     mutable bool applies_ = false;
@@ -56,6 +72,9 @@ namespace divergence {
 // CREATE_ALWAYS, MoveFileEx onto the file) succeeds on a read-only file.
 // Windows refuses them to everyone.
 extern const Divergence read_only_writable;
+// Windows (and Wine from 9 on) send a window that moved or changed size under
+// the pointer a pointer movement to where the pointer is; Wine 8 does not.
+extern const Divergence no_move_after_window_change;
 }  // namespace divergence
 #endif
 

@@ -24,7 +24,28 @@ bool read_only_file_opens_for_writing() {
 
 }  // namespace
 
+}  // namespace tw_test::divergence
+
+namespace tw_test {
+
+// ntdll's own export under Wine; Windows has none.
+std::string wine_version() {
+    using Version = const char*(__cdecl*)();
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const auto get = ntdll ? reinterpret_cast<Version>(reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")))
+                           : nullptr;
+    const char* version = get ? get() : nullptr;
+    return version ? version : "";
+}
+
+}  // namespace tw_test
+
+namespace tw_test::divergence {
+
 constinit const Divergence read_only_writable("read-only files open for writing (Wine running as root)",
                                               read_only_file_opens_for_writing);
+
+constinit const Divergence no_move_after_window_change("no pointer movement after a window changed under the pointer",
+                                                       "8", [] { return true; });
 
 }  // namespace tw_test::divergence

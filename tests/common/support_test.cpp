@@ -40,6 +40,18 @@ TEST(MarkedChecks, AreExpectedToFailWhereItAppliesAndReportItsEnd) {
     EXPECT_EQ(g_probes, 1) << "the probe runs once";
 }
 
+TEST(MarkedChecks, NamedForWineVersionsApplyOnlyUnderThem) {
+    const std::string version = tw_test::wine_version();
+    const std::string major = version.substr(0, version.find('.'));
+    // "1" is no prefix of 10.0: whole major numbers only.
+    const tw_test::Divergence other("support test: a difference of Wine 1 only", "1", here);
+    EXPECT_FALSE(other.applies()) << "running under Wine " << version;
+    EXPECT_UNLESS(other, 1 + 1 == 2);
+    const std::string majors = "1 " + major;
+    const tw_test::Divergence this_one("support test: a difference of this Wine only", majors.c_str(), here);
+    EXPECT_EQ(this_one.applies(), !version.empty()) << "Windows and native runs have no Wine version";
+}
+
 using tw_test::optional;
 using Table = tw_test::Table<std::string>;
 using Items = std::vector<std::string>;

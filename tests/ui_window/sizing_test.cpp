@@ -2,6 +2,7 @@
 // or arrow key resizes the window through the application's event loop.
 #include <algorithm>
 
+#include "tests/common/divergence.h"
 #include "tests/ui_window/test_events.h"
 #include "ui/win/sizing.h"
 #include "ui/win/window_internal.h"
@@ -39,12 +40,12 @@ protected:
         GetWindowRect(hwnd, &r);
         return r;
     }
-    // Posts a pointer movement to screen position (x, y) and returns the
-    // events (raw ones included) that follow from it.
+    // Moves the pointer to screen position (x, y) and returns the events (raw
+    // ones included) that follow from it. The pointer itself moves, not only a
+    // posted message: a window that changes under the pointer gets a movement
+    // to where the pointer really is (Windows, and Wine from 9 on).
     std::vector<std::string> move_to(int x, int y) {
-        POINT p = {x, y};
-        ScreenToClient(hwnd, &p);
-        PostMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SetCursorPos(x, y);
         return drain_events(true);
     }
     std::vector<std::string> key(WPARAM vk) {
@@ -68,6 +69,17 @@ const NameTable kMoveThenSize = {"msg:0x200", optional("REPAINT"), "SIZE", optio
 const NameTable kMoveThenMoveSize = {"msg:0x200", optional("REPAINT"), "MOVE", "SIZE", optional("REPAINT")};
 const NameTable kOnlyMove = {"msg:0x200"};
 
+// A window that changed under the pointer is sent a movement to where the
+// pointer is (no change of size then), with its repaints; Wine 8 sends none.
+void expect_resize(const std::vector<std::string>& events, const NameTable& resize) {
+    NameTable then_pointed = resize;
+    then_pointed.insert(then_pointed.end(), {"msg:0x200", optional("REPAINT"), optional("REPAINT")});
+    EXPECT_UNLESS(tw_test::divergence::no_move_after_window_change, names_match(events, then_pointed));
+    if (tw_test::divergence::no_move_after_window_change.applies()) {
+        EXPECT_TRUE(names_match(events, resize));
+    }
+}
+
 TEST_F(LiveSizing, DraggingTheRightEdgeFollowsThePointer) {
     EXPECT_EQ(SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_RIGHT, 0), 0);
     EXPECT_EQ(GetCapture(), hwnd);
@@ -76,7 +88,8 @@ TEST_F(LiveSizing, DraggingTheRightEdgeFollowsThePointer) {
     const RECT start = rect();
     for (int step = 1; step <= 3; ++step) {
         const int x = start.right + 15 * step;
-        EXPECT_TRUE(names_match(move_to(x, start.top + 50), kMoveThenSize)) << "step " << step;
+        SCOPED_TRACE("step " + std::to_string(step));
+        expect_resize(move_to(x, start.top + 50), kMoveThenSize);
         RECT r = rect();
         EXPECT_EQ(r.right, x + 2);
         EXPECT_EQ(r.left, start.left);
@@ -106,7 +119,7 @@ TEST_F(LiveSizing, LeftAndTopEdgesKeepTheOppositeEdges) {
     const RECT start = rect();
     SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_LEFT, 0);
     drain_events();
-    EXPECT_TRUE(names_match(move_to(start.left - 30, start.top + 40), kMoveThenMoveSize));
+    expect_resize(move_to(start.left - 30, start.top + 40), kMoveThenMoveSize);
     EXPECT_EQ(rect().left, start.left - 30);
     EXPECT_EQ(rect().right, start.right);
     // Past the minimum the left edge stops at right - minimum.
@@ -120,7 +133,7 @@ TEST_F(LiveSizing, LeftAndTopEdgesKeepTheOppositeEdges) {
     const RECT mid = rect();
     SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | WMSZ_TOPLEFT, 0);
     drain_events();
-    EXPECT_TRUE(names_match(move_to(mid.left - 20, mid.top - 10), kMoveThenMoveSize));
+    expect_resize(move_to(mid.left - 20, mid.top - 10), kMoveThenMoveSize);
     EXPECT_EQ(rect().left, mid.left - 22);
     EXPECT_EQ(rect().top, mid.top - 12);
     EXPECT_EQ(rect().right, mid.right);
