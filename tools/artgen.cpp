@@ -15,6 +15,11 @@
 //   button_org.bmp, button_hotlap.bmp, button_race.bmp, button_menu.bmp,
 //   button_top1.bmp, button_top2.bmp
 //   tintwerk.ico
+// and the same pictures for screens at 150 % and 200 % (144 and 192 DPI),
+// drawn at 1.5 and 2 times the size, named with _150 and _200 before the
+// extension (default_preview_150.jpg is 450 x 338, button_start_200.bmp
+// 196 x 64 ...), and tintwerk_sizes.ico with the icon at 16, 24, 32, 48 and
+// 64 pixels, the program's icon resource.
 
 #include <algorithm>
 #include <array>
@@ -364,13 +369,16 @@ void draw_double_arrow(IndexImage& img, int x, int y, uint8_t c) {
   }
 }
 
-// A round green signal lamp, 20 x 20 pixels, (x, y) its top-left corner.
-void draw_lamp(IndexImage& img, int x, int y) {
+// A round green signal lamp, 20 x 20 pixels at scale 1 (20k x 20k at scale
+// k), (x, y) its top-left corner.
+void draw_lamp(IndexImage& img, int x, int y, double k = 1) {
   using namespace bc;
   const double cx = 9.5, cy = 9.5, r = 10.1;
-  for (int py = 0; py < 20; ++py)
-    for (int px = 0; px < 20; ++px) {
-      double dx = px - cx, dy = py - cy, d = std::sqrt(dx * dx + dy * dy);
+  const int size = static_cast<int>(std::lround(20 * k));
+  for (int py = 0; py < size; ++py)
+    for (int px = 0; px < size; ++px) {
+      // The pixel's centre in the drawing's own pixels.
+      double dx = (px + 0.5) / k - 0.5 - cx, dy = (py + 0.5) / k - 0.5 - cy, d = std::sqrt(dx * dx + dy * dy);
       if (d > r) continue;
       uint8_t c;
       if (d > r - 1.5) {
@@ -378,7 +386,7 @@ void draw_lamp(IndexImage& img, int x, int y) {
       } else {
         // Lit glass: bright in the middle, a highlight at the top left and a
         // darker rim towards the lower right.
-        double hx = px - (cx - 3), hy = py - (cy - 3);
+        double hx = dx + 3, hy = dy + 3;
         double dh = std::sqrt(hx * hx + hy * hy);
         if (dh < 1.6)
           c = kPale;
@@ -391,6 +399,18 @@ void draw_lamp(IndexImage& img, int x, int y) {
       }
       img.set(x + px, y + py, c);
     }
+}
+
+// The picture at k times its size: every pixel of the drawing becomes a block
+// of k x k pixels (1.5 x 1.5 blocks alternate between one and two pixels; the
+// two-pixel stems of the lettering become three), so edges stay sharp.
+IndexImage enlarged(const IndexImage& img, double k) {
+  IndexImage out(static_cast<int>(std::lround(img.w * k)), static_cast<int>(std::lround(img.h * k)), 0);
+  for (int y = 0; y < out.h; ++y)
+    for (int x = 0; x < out.w; ++x)
+      out.set(x, y, img.get(std::min(img.w - 1, static_cast<int>((x + 0.5) / k)),
+                            std::min(img.h - 1, static_cast<int>((y + 0.5) / k))));
+  return out;
 }
 
 IndexImage button_start() {
@@ -430,13 +450,20 @@ IndexImage button_org() {
   return img;
 }
 
-IndexImage button_top(const std::string& word) {
+// At scale k the lamp, a round shape, is drawn anew at its size.
+IndexImage button_top(const std::string& word, double k = 1) {
   IndexImage img(80, 32, bc::kBack);
   int total = 20 + 6 + text_width(word);
   int x = (80 - total) / 2;
   draw_lamp(img, x, 6);
   draw_text(img, x + 26, kCapTop, word, bc::kText);
-  return img;
+  if (k == 1) return img;
+  IndexImage big = enlarged(img, k);
+  const int bx = static_cast<int>(std::lround(x * k)), by = static_cast<int>(std::lround(6 * k));
+  const int size = static_cast<int>(std::lround(20 * k));
+  big.rect(bx, by, bx + size - 1, by + size - 1, bc::kBack);
+  draw_lamp(big, bx, by, k);
+  return big;
 }
 
 // ---------------------------------------------------------------------------
@@ -716,18 +743,21 @@ Look wintry_look() {
   return k;
 }
 
+// One quarter drawn at k times its size: w x h pixels, each sampled at its
+// place in the quarter's own 150 x 112 frame.
 class TrackPicture {
  public:
-  TrackPicture() : track_(build_track()), scenery_(build_scenery(track_)) {
-    const int sw = kQuarterW * kSuper, sh = kQuarterH * kSuper;
+  TrackPicture(double k, int w, int h) : k_(k), w_(w), h_(h), track_(build_track()), scenery_(build_scenery(track_)) {
+    const int sw = w * kSuper, sh = h * kSuper;
     hits_.resize(static_cast<size_t>(sw) * sh);
     for (int sy = 0; sy < sh; ++sy)
-      for (int sx = 0; sx < sw; ++sx) hits_[static_cast<size_t>(sy) * sw + sx] = nearest(track_, {sample_pos(sx), sample_pos(sy)});
+      for (int sx = 0; sx < sw; ++sx)
+        hits_[static_cast<size_t>(sy) * sw + sx] = nearest(track_, {sample_pos(sx) / k, sample_pos(sy) / k});
   }
 
   void draw(Picture& pic, int x0, int y0, const Look& look) const {
-    render(pic, x0, y0, kQuarterW, kQuarterH, [&](int sx, int sy) {
-      return colour(look, {sample_pos(sx), sample_pos(sy)}, hits_[static_cast<size_t>(sy) * kQuarterW * kSuper + sx]);
+    render(pic, x0, y0, w_, h_, [&](int sx, int sy) {
+      return colour(look, {sample_pos(sx) / k_, sample_pos(sy) / k_}, hits_[static_cast<size_t>(sy) * w_ * kSuper + sx]);
     });
   }
 
@@ -833,6 +863,8 @@ class TrackPicture {
     return g;
   }
 
+  double k_;
+  int w_, h_;
   Track track_;
   Scenery scenery_;
   std::vector<TrackHit> hits_;
@@ -977,19 +1009,22 @@ std::vector<uint8_t> encode_jpeg(const Picture& pic, int quality) {
   return out;
 }
 
-Picture default_preview() {
-  Picture pic(300, 225);
-  TrackPicture track;
+// 300 x 225 at scale 1, 450 x 338 at 1.5, 600 x 450 at 2.
+Picture default_preview(double k = 1) {
+  const int w = static_cast<int>(std::lround(300 * k)), h = static_cast<int>(std::lround(225 * k));
+  const int qw = w / 2, qh = static_cast<int>(std::lround(kQuarterH * k));  // a quarter; between them the seams
+  Picture pic(w, h);
+  TrackPicture track(k, qw, qh);
   track.draw(pic, 0, 0, natural_look());
-  track.draw(pic, 150, 0, grey_look());
-  track.draw(pic, 150, 113, wintry_look());
-  render(pic, 0, 113, kQuarterW, kQuarterH, [](int sx, int sy) { return swatch_quarter({sample_pos(sx), sample_pos(sy)}); });
+  track.draw(pic, qw, 0, grey_look());
+  track.draw(pic, qw, h - qh, wintry_look());
+  render(pic, 0, h - qh, qw, qh, [k](int sx, int sy) { return swatch_quarter({sample_pos(sx) / k, sample_pos(sy) / k}); });
   // Thin white seams between the quarters.
-  for (int x = 0; x < 300; ++x) pic.at(x, 112) = rgb(250, 251, 253);
-  for (int y = 0; y < 225; ++y) {
-    pic.at(149, y) = mix(pic.at(149, y), rgb(250, 251, 253), 0.5);
-    pic.at(150, y) = mix(pic.at(150, y), rgb(250, 251, 253), 0.5);
-  }
+  for (int y = qh; y < h - qh; ++y)
+    for (int x = 0; x < w; ++x) pic.at(x, y) = rgb(250, 251, 253);
+  const int half_seam = std::max(1, static_cast<int>(std::lround(k)));
+  for (int y = 0; y < h; ++y)
+    for (int x = qw - half_seam; x < qw + half_seam; ++x) pic.at(x, y) = mix(pic.at(x, y), rgb(250, 251, 253), 0.5);
   return pic;
 }
 
@@ -1107,16 +1142,16 @@ std::vector<uint8_t> icon_image(int size) {
   return out;
 }
 
-std::vector<uint8_t> encode_icon() {
-  const int sizes[2] = {32, 16};
+std::vector<uint8_t> encode_icon(const std::vector<int>& sizes) {
   std::vector<std::vector<uint8_t>> images;
   for (int s : sizes) images.push_back(icon_image(s));
+  const int count = static_cast<int>(sizes.size());
   std::vector<uint8_t> out;
   put16(out, 0);
   put16(out, 1);
-  put16(out, 2);
-  uint32_t offset = 6 + 16 * 2;
-  for (int i = 0; i < 2; ++i) {
+  put16(out, static_cast<unsigned>(count));
+  uint32_t offset = 6 + 16 * static_cast<uint32_t>(count);
+  for (int i = 0; i < count; ++i) {
     out.push_back(static_cast<uint8_t>(sizes[i]));
     out.push_back(static_cast<uint8_t>(sizes[i]));
     out.push_back(0);
@@ -1140,15 +1175,26 @@ int main(int argc, char** argv) {
   }
   const std::string dir = std::string(argv[1]) + "/";
   bool ok = true;
-  ok = write_file(dir + "default_preview.jpg", encode_jpeg(default_preview(), 86)) && ok;
-  ok = write_file(dir + "button_start.bmp", encode_bmp4(button_start(), kStartColours)) && ok;
-  ok = write_file(dir + "button_palette.bmp", encode_bmp4(button_palette(), kButtonColours)) && ok;
-  ok = write_file(dir + "button_org.bmp", encode_bmp4(button_org(), kButtonColours)) && ok;
-  ok = write_file(dir + "button_hotlap.bmp", encode_bmp4(button_word("Hotlap", bc::kText), kButtonColours)) && ok;
-  ok = write_file(dir + "button_race.bmp", encode_bmp4(button_word("Race", bc::kText), kButtonColours)) && ok;
-  ok = write_file(dir + "button_menu.bmp", encode_bmp4(button_word("Menu", bc::kRed), kButtonColours)) && ok;
-  ok = write_file(dir + "button_top1.bmp", encode_bmp4(button_top("Top1"), kButtonColours)) && ok;
-  ok = write_file(dir + "button_top2.bmp", encode_bmp4(button_top("Top2"), kButtonColours)) && ok;
-  ok = write_file(dir + "tintwerk.ico", encode_icon()) && ok;
+  const struct {
+    double k;
+    const char* suffix;
+  } scales[] = {{1, ""}, {1.5, "_150"}, {2, "_200"}};
+  for (const auto& sc : scales) {
+    const double k = sc.k;
+    auto bmp = [&](const char* name, const IndexImage& img, const ColourTable& colours) {
+      return write_file(dir + name + sc.suffix + ".bmp", encode_bmp4(k == 1 ? img : enlarged(img, k), colours));
+    };
+    ok = write_file(dir + "default_preview" + sc.suffix + ".jpg", encode_jpeg(default_preview(k), 86)) && ok;
+    ok = bmp("button_start", button_start(), kStartColours) && ok;
+    ok = bmp("button_palette", button_palette(), kButtonColours) && ok;
+    ok = bmp("button_org", button_org(), kButtonColours) && ok;
+    ok = bmp("button_hotlap", button_word("Hotlap", bc::kText), kButtonColours) && ok;
+    ok = bmp("button_race", button_word("Race", bc::kText), kButtonColours) && ok;
+    ok = bmp("button_menu", button_word("Menu", bc::kRed), kButtonColours) && ok;
+    ok = write_file(dir + "button_top1" + sc.suffix + ".bmp", encode_bmp4(button_top("Top1", k), kButtonColours)) && ok;
+    ok = write_file(dir + "button_top2" + sc.suffix + ".bmp", encode_bmp4(button_top("Top2", k), kButtonColours)) && ok;
+  }
+  ok = write_file(dir + "tintwerk.ico", encode_icon({32, 16})) && ok;
+  ok = write_file(dir + "tintwerk_sizes.ico", encode_icon({64, 48, 32, 24, 16})) && ok;
   return ok ? 0 : 1;
 }

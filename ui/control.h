@@ -51,7 +51,8 @@ void control_free_all();
 // Creation. Each returns the control's window handle (the object address for
 // number -1), or 0 when the control cannot be made (no current window, Win32
 // failure); a failed creation leaves an existing control of that number alone.
-// x, y, width and height are client coordinates of the current window.
+// x, y, width and height are client coordinates of the current window in
+// layout units (ui/scale.h), made pixels by the library.
 intptr_t control_create_button(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags = 0);
 intptr_t control_create_edit(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags = 0);
 intptr_t control_create_text(intptr_t number, int x, int y, int width, int height, tw::TextArg text, int flags = 0);
@@ -86,7 +87,7 @@ void control_set_text(intptr_t number, tw::TextArg text);
 // none), shown picture handle of an image control.
 intptr_t control_get_state(intptr_t number);
 void control_set_state(intptr_t number, intptr_t value);
-// tw::IGNORE keeps a value.
+// In layout units like the creation; tw::IGNORE keeps a value.
 void control_resize(intptr_t number, int x, int y, int width, int height);
 // Off (0): the control is not redrawn while it changes (filling a list of
 // thousands); on again (1): it is redrawn once, whole.

@@ -1,5 +1,6 @@
 // Windows and the event queue, controls, requesters and message box, fonts,
-// shared brushes and theme detection, live sizing, image control and image button.
+// shared brushes and theme detection, live sizing, image control and image
+// button, and the display scale.
 #pragma once
 
 #include "ui/window.h"
@@ -8,3 +9,4 @@
 #include "ui/theme.h"
 #include "ui/control.h"
 #include "ui/requester.h"
+#include "ui/scale.h"

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/runtime.h"
+#include "ui/scale.h"
 
 // Event codes returned by window_wait_event and window_poll_event. Anything
 // else they return is the number of a window message that produced no event
@@ -59,7 +60,7 @@ void window_library_init();
 
 // Opens window `number` (an open window with that number is closed first).
 // x, y place the outer frame on the screen (tw::IGNORE: the system's default
-// position); width, height are the size of the client area. parent is the
+// position); width, height are the size of the client area, in pixels. parent is the
 // owner's window handle or 0. Returns the window handle (for number -1 the
 // object's address, which is then its number), or 0 on failure.
 intptr_t window_open(intptr_t number, int x, int y, int width, int height, tw::TextArg title,
@@ -74,18 +75,21 @@ inline constexpr int COLOUR_NONE = -1;
 
 // Background colour 0x00BBGGRR, or COLOUR_NONE for the system's button face colour.
 void window_set_colour(intptr_t number, int colour);
-// Bounds of the client area for interactive and programmatic sizing; 0 means
-// no bound, tw::IGNORE keeps a bound as it is.
+// Bounds of the client area for interactive and programmatic sizing, in
+// layout units (ui/scale.h); 0 means no bound, tw::IGNORE keeps a bound as it is.
 void window_set_bounds(intptr_t number, int min_width, int min_height, int max_width, int max_height);
 
-// Outer frame position on the screen and client size; 0 for a number without
-// a window. Passing these four to window_open reproduces the window.
+// Outer frame position on the screen and client size, in pixels; 0 for a
+// number without a window. Passing these four to window_open reproduces the window.
 int window_x(intptr_t number);
 int window_y(intptr_t number);
 int window_width(intptr_t number);
 int window_height(intptr_t number);
 // The window handle, or 0.
 intptr_t window_handle(intptr_t number);
+// Moves the window, as little as it takes, so that its frame is on the
+// screen (its top-left corner at least, when it is larger than the screen).
+void window_keep_on_screen(intptr_t number);
 // 1 while the window is minimised (maximised), 0 otherwise or without a window.
 int window_is_minimized(intptr_t number);
 int window_is_maximized(intptr_t number);

@@ -6,35 +6,70 @@ namespace tintwerk::asset_data {
 #define TW_ASSET(name)                   \
   extern const unsigned char name[];     \
   extern const std::size_t name##_size;
-TW_ASSET(default_preview_jpg)
-TW_ASSET(button_start_bmp)
-TW_ASSET(button_palette_bmp)
-TW_ASSET(button_org_bmp)
-TW_ASSET(button_hotlap_bmp)
-TW_ASSET(button_race_bmp)
-TW_ASSET(button_menu_bmp)
-TW_ASSET(button_top1_bmp)
-TW_ASSET(button_top2_bmp)
+#define TW_PICTURE(name, ext) TW_ASSET(name##_##ext) TW_ASSET(name##_150_##ext) TW_ASSET(name##_200_##ext)
+TW_PICTURE(default_preview, jpg)
+TW_PICTURE(button_start, bmp)
+TW_PICTURE(button_palette, bmp)
+TW_PICTURE(button_org, bmp)
+TW_PICTURE(button_hotlap, bmp)
+TW_PICTURE(button_race, bmp)
+TW_PICTURE(button_menu, bmp)
+TW_PICTURE(button_top1, bmp)
+TW_PICTURE(button_top2, bmp)
+#undef TW_PICTURE
 TW_ASSET(tintwerk_ico)
 #undef TW_ASSET
 }  // namespace tintwerk::asset_data
 
 namespace tintwerk {
 
-Asset builtin_image(int number) {
+namespace {
+
+// One picture's three sets.
+struct PictureSets {
+  Asset at100, at150, at200;
+};
+
+#define TW_SETS(name, ext)                                                                   \
+  PictureSets {                                                                              \
+    {name##_##ext, name##_##ext##_size}, {name##_150_##ext, name##_150_##ext##_size},        \
+        {name##_200_##ext, name##_200_##ext##_size}                                          \
+  }
+
+PictureSets picture_sets(int number) {
   using namespace tintwerk::asset_data;
   switch (number) {
-    case DEFAULT_PREVIEW_IMAGE: return {default_preview_jpg, default_preview_jpg_size};
-    case IMG_START: return {button_start_bmp, button_start_bmp_size};
-    case IMG_PALETTE: return {button_palette_bmp, button_palette_bmp_size};
-    case IMG_ORG: return {button_org_bmp, button_org_bmp_size};
-    case IMG_HOTLAP: return {button_hotlap_bmp, button_hotlap_bmp_size};
-    case IMG_RACE: return {button_race_bmp, button_race_bmp_size};
-    case IMG_MENU: return {button_menu_bmp, button_menu_bmp_size};
-    case tintwerk::IMG_TOP1: return {button_top1_bmp, button_top1_bmp_size};
-    case tintwerk::IMG_TOP2: return {button_top2_bmp, button_top2_bmp_size};
+    case DEFAULT_PREVIEW_IMAGE: return TW_SETS(default_preview, jpg);
+    case IMG_START: return TW_SETS(button_start, bmp);
+    case IMG_PALETTE: return TW_SETS(button_palette, bmp);
+    case IMG_ORG: return TW_SETS(button_org, bmp);
+    case IMG_HOTLAP: return TW_SETS(button_hotlap, bmp);
+    case IMG_RACE: return TW_SETS(button_race, bmp);
+    case IMG_MENU: return TW_SETS(button_menu, bmp);
+    case IMG_TOP1: return TW_SETS(button_top1, bmp);
+    case IMG_TOP2: return TW_SETS(button_top2, bmp);
+    default: return {{nullptr, 0}, {nullptr, 0}, {nullptr, 0}};
+  }
+}
+#undef TW_SETS
+
+}  // namespace
+
+Asset builtin_image(int number, int percent) {
+  const PictureSets sets = picture_sets(number);
+  switch (percent) {
+    case 100: return sets.at100;
+    case 150: return sets.at150;
+    case 200: return sets.at200;
     default: return {nullptr, 0};
   }
+}
+
+int builtin_image_set(int dpi) {
+  // 120 DPI (125 %) lies halfway and takes 150; 168 (175 %) takes 200.
+  if (dpi * 4 < 96 * 5) return 100;
+  if (dpi * 4 < 96 * 7) return 150;
+  return 200;
 }
 
 Asset program_icon() { return {asset_data::tintwerk_ico, asset_data::tintwerk_ico_size}; }

@@ -4,23 +4,23 @@
 
 namespace tintwerk {
 
-PreviewSize preview_size(int width, int height) {
+PreviewSize preview_size(int width, int height, int box_width, int box_height) {
     // The arithmetic runs on single-precision sizes with double-precision
     // quotients, so borderline shapes come out the same on every run.
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     PreviewSize size{false, width, height};
-    if (!(w > PREVIEW_BOX_WIDTH || h > PREVIEW_BOX_HEIGHT)) return size;
+    if (!(w > static_cast<float>(box_width) || h > static_cast<float>(box_height))) return size;
     if (w <= 0.0f || h <= 0.0f) return size;  // no picture to fit
     size.scale = true;
     const float box_aspect = 1.3333f;
     if (static_cast<double>(w) / static_cast<double>(h) > static_cast<double>(box_aspect)) {
-        const float new_height = static_cast<float>(static_cast<double>(h) / static_cast<double>(w) * 300.0);
-        size.width = PREVIEW_BOX_WIDTH;
+        const float new_height = static_cast<float>(static_cast<double>(h) / static_cast<double>(w) * box_width);
+        size.width = box_width;
         size.height = float_to_int(new_height);
     } else {
-        size.width = float_to_int(static_cast<double>(w) / static_cast<double>(h) * 225.0);
-        size.height = PREVIEW_BOX_HEIGHT;
+        size.width = float_to_int(static_cast<double>(w) / static_cast<double>(h) * box_height);
+        size.height = box_height;
     }
     return size;
 }

@@ -1,4 +1,4 @@
-// Fitting a preview picture into the 300 by 225 preview box.
+// Fitting a preview picture into the preview box, 300 by 225 layout units.
 #pragma once
 
 #include <string>
@@ -15,9 +15,12 @@ struct PreviewSize {
     int height = 0;
 };
 
-// The size a picture of width x height is shown at: pictures that fit are
-// never enlarged; larger ones are scaled down to the box keeping their shape.
-PreviewSize preview_size(int width, int height);
+// The size a picture of width x height is shown at in a box of box_width x
+// box_height pixels (the box's shape is the one of 300 x 225): pictures that
+// fit are never enlarged; larger ones are scaled down to the box keeping
+// their shape.
+PreviewSize preview_size(int width, int height, int box_width = PREVIEW_BOX_WIDTH,
+                         int box_height = PREVIEW_BOX_HEIGHT);
 
 // The picture beside a palette: the folder, the palette's file name without its
 // last four characters (".pal"), and ".jpg".

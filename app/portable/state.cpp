@@ -1,5 +1,8 @@
 #include "app/portable/state.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/portable/constants.h"
 #include "files/dir.h"
 #include "files/text.h"
@@ -58,6 +61,7 @@ void read_settings(AppState& state, SettingsStore& store) {
     state.win_y = store.read_int("Window_y", 50);
     state.win_w = store.read_int("Window_w", 700);
     state.win_h = store.read_int("Window_h", 500);
+    state.win_dpi = store.read_int("Window_dpi", 96);
     for (const PresetKey& p : kPresetKeys) state.*p.field = store.read_string(p.key, p.fallback);
     const std::string restore = store.read_string("set_org_ende", "0");
     // Only the low 8 bits count: 257 gives 1, 255 gives -1.
@@ -75,8 +79,20 @@ void write_settings(const AppState& state, const WindowGeometry& geometry, Setti
     store.write_int("window_y", geometry.y);
     store.write_int("window_w", geometry.width);
     store.write_int("window_h", geometry.height);
+    // Files of a 96-DPI screen stay as they always were.
+    if (geometry.dpi != 96) store.write_int("window_dpi", geometry.dpi);
     for (const PresetKey& p : kPresetKeys) store.write_string(p.key, state.*p.field);
     store.write_string("set_org_ende", int_to_text(state.restore_on_exit));
+}
+
+WindowGeometry geometry_for_dpi(const WindowGeometry& saved, int32_t dpi, int32_t min_width, int32_t min_height) {
+    const int32_t from = saved.dpi >= 48 && saved.dpi <= 960 ? saved.dpi : 96;
+    if (from == dpi) return saved;
+    auto convert = [&](int32_t size, int32_t minimum) {
+        const int64_t scaled = (static_cast<int64_t>(size) * dpi + from / 2) / from;
+        return static_cast<int32_t>(std::clamp<int64_t>(scaled, minimum, INT32_MAX));
+    };
+    return {saved.x, saved.y, convert(saved.width, min_width), convert(saved.height, min_height), dpi};
 }
 
 std::string beside_game(std::string_view exe_path, std::string_view name) {

@@ -19,6 +19,7 @@ struct AppState {
     std::string favorite2;
     int32_t win_x = 0, win_y = 0;  // outer frame position
     int32_t win_w = 0, win_h = 0;  // client size
+    int32_t win_dpi = 96;          // the screen's DPI when they were saved
 
     std::string laps_hot, tyre_hot, verbrauch_hot, sprit_hot, damage_hot;
     std::string laps_race, tyre_race, verbrauch_race, sprit_race, damage_race;
@@ -60,16 +61,25 @@ public:
 
 // Reads the 20 keys in their fixed order with their defaults: the three paths
 // and the favourites lower-cased, the four window numbers, the ten preset texts
-// unchanged, and set_org_ende whose low 8 bits become restore_on_exit.
+// unchanged, and set_org_ende whose low 8 bits become restore_on_exit; after
+// the window size the DPI it was saved at (96 when the file has none).
 void read_settings(AppState& state, SettingsStore& store);
 
-// Window geometry as saved at exit.
+// Window geometry as saved at exit, in pixels of a screen at `dpi`.
 struct WindowGeometry {
     int32_t x = 0, y = 0, width = 0, height = 0;
+    int32_t dpi = 96;
     bool operator==(const WindowGeometry&) const = default;
 };
 
-// Writes the 20 keys in their fixed order and spelling.
+// The geometry saved on a screen at saved.dpi for a screen at `dpi`: the same
+// at the same DPI; otherwise at the same frame position with the client size
+// converted, never below min_width x min_height (pixels at `dpi`). A saved
+// DPI beyond any screen's counts as 96, the DPI of files without one.
+WindowGeometry geometry_for_dpi(const WindowGeometry& saved, int32_t dpi, int32_t min_width, int32_t min_height);
+
+// Writes the 20 keys in their fixed order and spelling, and after the window
+// size the DPI it belongs to when that is not 96.
 void write_settings(const AppState& state, const WindowGeometry& geometry, SettingsStore& store);
 
 // A file beside the game executable: the folder part of `exe_path` followed

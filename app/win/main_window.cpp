@@ -14,6 +14,11 @@ namespace tintwerk {
 
 namespace {
 
+// The smallest client size the player can drag the window to, in layout units.
+constexpr int MIN_WIDTH = 680, MIN_HEIGHT = 460;
+// The palette list reaches this far above the window's bottom edge.
+constexpr int LIST_BOTTOM_GAP = 25;
+
 // The last geometry of the main window while it was neither minimised nor
 // maximised, saved at exit in place of the minimised window's figures.
 WindowGeometry g_normal_geometry;
@@ -44,7 +49,7 @@ bool main_window_is_normal() {
 void note_geometry() {
     if (!main_window_is_normal()) return;
     g_normal_geometry = {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW),
-                         window_height(MAIN_WINDOW)};
+                         window_height(MAIN_WINDOW), ui_dpi()};
     g_have_normal_geometry = true;
 }
 
@@ -80,17 +85,27 @@ void dispatch_main_control(intptr_t control) {
 
 WindowGeometry main_window_geometry() {
     if (!main_window_is_normal() && g_have_normal_geometry) return g_normal_geometry;
-    return {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW), window_height(MAIN_WINDOW)};
+    return {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW), window_height(MAIN_WINDOW),
+            ui_dpi()};
 }
+
+// The palette list's height for a client height in pixels: the window's
+// height in layout units less the gap.
+int list_height(int client_height) { return ui_units(client_height) - LIST_BOTTOM_GAP; }
 
 void build_main_window() {
     AppState& s = app();
-    window_open(MAIN_WINDOW, s.win_x, s.win_y, s.win_w, s.win_h, "Tintwerk", WINDOW_STYLE_SIZABLE, 0);
+    // Saved on a screen of another DPI, the window keeps its place and gets
+    // its size converted, and is moved where it would stand off the screen.
+    const WindowGeometry saved{s.win_x, s.win_y, s.win_w, s.win_h, s.win_dpi};
+    const WindowGeometry g = geometry_for_dpi(saved, ui_dpi(), ui_pixels(MIN_WIDTH), ui_pixels(MIN_HEIGHT));
+    window_open(MAIN_WINDOW, g.x, g.y, g.width, g.height, "Tintwerk", WINDOW_STYLE_SIZABLE, 0);
+    if (g != saved) window_keep_on_screen(MAIN_WINDOW);
     window_set_colour(MAIN_WINDOW, s.back_colour);
-    window_set_bounds(MAIN_WINDOW, 680, 460, 900, tw::IGNORE);
+    window_set_bounds(MAIN_WINDOW, MIN_WIDTH, MIN_HEIGHT, 900, tw::IGNORE);
     control_set_font(CONTROLS_TO_COME, font_handle(APP_FONT));
 
-    control_create_list(CTL_PALETTE_LIST, 10, 10, 300, s.win_h - 25);
+    control_create_list(CTL_PALETTE_LIST, 10, 10, 300, list_height(g.height));
     control_create_image(CTL_PREVIEW, 350, 10, 300, 225, image_handle(DEFAULT_PREVIEW_IMAGE));
     control_create_text(CTL_STATUS, 350, 250, 300, 20, s.credit_line);
     control_create_image_button(CTL_ACTIVATE, 350, 280, 80, 34, image_handle(IMG_PALETTE));
@@ -130,14 +145,15 @@ int run_main_loop() {
             if (size_event_changes_geometry()) s.settings_changed = true;
             // A minimised window reports a height of 0; the list must not get
             // a negative height then.
-            const int height = std::max(0, window_height(MAIN_WINDOW) - 25);
+            const int height = std::max(0, list_height(window_height(MAIN_WINDOW)));
             control_resize(CTL_PALETTE_LIST, tw::IGNORE, tw::IGNORE, tw::IGNORE, height);
         }
         note_geometry();
     } while (event != EVENT_CLOSE);
     // A window that was only moved gave no size event: whatever geometry is
     // to be saved and differs from the one read at start-up marks the settings.
-    if (main_window_geometry() != WindowGeometry{s.win_x, s.win_y, s.win_w, s.win_h}) s.settings_changed = true;
+    if (main_window_geometry() != WindowGeometry{s.win_x, s.win_y, s.win_w, s.win_h, s.win_dpi})
+        s.settings_changed = true;
     return event;
 }
 

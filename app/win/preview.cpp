@@ -4,15 +4,17 @@
 #include "files/file.h"
 #include "image/image.h"
 #include "ui/control.h"
+#include "ui/scale.h"
 
 namespace tintwerk {
 
 namespace {
 
 // The preview box's rule, applied by the image library to the picture's real
-// size before it decodes.
+// size before it decodes: the box in the screen's pixels, so that the picture
+// is decoded at the size it is shown.
 ImageSize preview_fit(int width, int height) {
-    const PreviewSize size = preview_size(width, height);
+    const PreviewSize size = preview_size(width, height, ui_pixels(PREVIEW_BOX_WIDTH), ui_pixels(PREVIEW_BOX_HEIGHT));
     return {size.width, size.height};
 }
 

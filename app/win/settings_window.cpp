@@ -39,7 +39,9 @@ void store_favorite(int which) {
 void run_settings_window() {
     AppState& s = app();
     const std::string title = text_concat({"Einstellungen", std::string(20, ' '), s.credit_line});
-    if (!window_open(SETTINGS_WINDOW, 10, 10, 460, 400, title, WINDOW_CENTRE_SCREEN, window_handle(MAIN_WINDOW)))
+    // 460 x 400 in layout units, like its controls.
+    if (!window_open(SETTINGS_WINDOW, 10, 10, ui_pixels(460), ui_pixels(400), title, WINDOW_CENTRE_SCREEN,
+                     window_handle(MAIN_WINDOW)))
         return;
     create_settings_controls(s);
     control_set_state(CTL_RESTORE_CHECK, s.restore_on_exit != 0 ? 1 : 0);

@@ -141,9 +141,15 @@ void save_at_exit() {
 }
 
 void catch_builtin_images() {
+    // The set drawn for the scale nearest the screen's; between two sets the
+    // picture is scaled to its layout size on this screen.
+    const int set = builtin_image_set(ui_dpi());
     for (intptr_t number = FIRST_BUILTIN_IMAGE; number <= LAST_BUILTIN_IMAGE; ++number) {
-        const Asset picture = builtin_image(number);
-        if (picture.data) image_catch(number, picture.data, picture.size);
+        const Asset picture = builtin_image(static_cast<int>(number), set);
+        if (!picture.data || !image_catch(number, picture.data, picture.size)) continue;
+        const int width = image_width(number), height = image_height(number);
+        const int wanted_width = ui_pixels(width * 100 / set), wanted_height = ui_pixels(height * 100 / set);
+        if (wanted_width != width || wanted_height != height) image_resize(number, wanted_width, wanted_height, 0);
     }
 }
 

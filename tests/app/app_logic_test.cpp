@@ -2,6 +2,7 @@
 // preview sizes and the settings window's fields.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -70,7 +71,8 @@ TEST(Settings, MissingFileGivesEveryDefaultInKeyOrder) {
         "S Velo.ini|c:\\games\\kurvo\\qz.ini",     "S Favorite1|nix",
         "S Favorite2|nix",                         "I Window_x|100",
         "I Window_y|50",                           "I Window_w|700",
-        "I Window_h|500",                          "S laps_hot|10",
+        "I Window_h|500",                          "I Window_dpi|96",
+        "S laps_hot|10",
         "S tyre_hot|0",                            "S verbrauch_hot|0",
         "S sprit_hot|50",                          "S damage_hot|0",
         "S laps_race|5",                           "S tyre_race|30",
@@ -135,6 +137,30 @@ TEST(Settings, WrittenInFixedOrderAndSpellingAndReadBackAlike) {
         "S verbrauch_race=30",                     "S sprit_race=50",
         "S damage_race=30",                        "S set_org_ende=-1"};
     EXPECT_EQ(out.calls, expected);
+}
+
+TEST(Settings, GeometryOfAnotherDpiIsConvertedAndKeepsItsPlace) {
+    RecordingStore out;
+    write_settings(read_with(out), WindowGeometry{120, 60, 1065, 780, 144}, out);
+    EXPECT_EQ(std::count(out.calls.begin(), out.calls.end(), "I window_dpi=144"), 1);
+    struct Case {
+        WindowGeometry saved;
+        int dpi;
+        WindowGeometry expected;
+    } cases[] = {
+        {{100, 50, 700, 500, 96}, 96, {100, 50, 700, 500, 96}},      // same DPI: as saved, even below the minimum
+        {{100, 50, 300, 200, 144}, 144, {100, 50, 300, 200, 144}},
+        {{100, 50, 700, 500, 96}, 144, {100, 50, 1050, 750, 144}},
+        {{-20, 900, 1065, 781, 144}, 96, {-20, 900, 710, 521, 96}},  // rounded; the place stays
+        {{100, 50, 700, 500, 96}, 120, {100, 50, 875, 625, 120}},
+        {{100, 50, 1400, 1000, 192}, 96, {100, 50, 700, 500, 96}},
+        {{100, 50, 800, 600, 192}, 96, {100, 50, 680, 460, 96}},     // never below the minimum
+        {{100, 50, 700, 500, 0}, 144, {100, 50, 1050, 750, 144}},    // no sensible DPI: a 96-DPI file's
+    };
+    for (const Case& c : cases) {
+        const WindowGeometry g = geometry_for_dpi(c.saved, c.dpi, 680 * c.dpi / 96, 460 * c.dpi / 96);
+        EXPECT_EQ(g, c.expected) << c.saved.width << "x" << c.saved.height << " at " << c.saved.dpi << " for " << c.dpi;
+    }
 }
 
 TEST(ShortenText, CutsOnlyBeyondTheLimit) {
@@ -228,8 +254,12 @@ TEST(Preview, LargePicturesShrinkToTheBoxSmallOnesStay) {
         int w, h;
         bool scale;
         int nw, nh;
+        int box_w = 300, box_h = 225;  // the box on the screen
     };
     const Case cases[] = {
+        {640, 480, true, 450, 337, 450, 338},  // 144 DPI: 337.5 truncated
+        {1024, 600, true, 600, 351, 600, 450}, // 192 DPI
+        {300, 225, false, 300, 225, 375, 281}, // fits a 120-DPI box: never enlarged
         {640, 480, true, 300, 225},   // 1.33333 lies above the box's 1.3333
         {1024, 600, true, 300, 175},  // 175.78 truncated
         {600, 900, true, 150, 225},
@@ -242,7 +272,7 @@ TEST(Preview, LargePicturesShrinkToTheBoxSmallOnesStay) {
         {4000, 3000, true, 300, 225},
     };
     for (const Case& c : cases) {
-        PreviewSize p = preview_size(c.w, c.h);
+        PreviewSize p = preview_size(c.w, c.h, c.box_w, c.box_h);
         EXPECT_EQ(p.scale, c.scale) << c.w << "x" << c.h;
         EXPECT_EQ(p.width, c.nw) << c.w << "x" << c.h;
         EXPECT_EQ(p.height, c.nh) << c.w << "x" << c.h;

@@ -3,9 +3,11 @@
 // follows the window height, and which geometry is saved.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "image/image.h"
@@ -36,7 +38,9 @@ protected:
     HWND main = nullptr;
 
     static void SetUpTestSuite() {
-        // Once per process, as in the program.
+        // DPI aware, as the program's manifest makes it; then once per
+        // process, as in the program.
+        SetProcessDPIAware();
         runtime_init();
         font_load(APP_FONT, "Lucida Console", 12);
         catch_builtin_images();
@@ -243,4 +247,113 @@ TEST_F(MainWindow, PreviewIsMadeAtTheBoxSizeWhateverThePictureClaims) {
         }
     }
     control_clear_items(CTL_PALETTE_LIST);
+}
+
+// The layout on a screen of any DPI: run at 96 with the other tests and, with
+// TW_TEST_DPI set, alone in a Wine prefix at 120, 144 and 192 DPI.
+namespace {
+
+struct Box {
+    intptr_t control;
+    int x, y, width, height;  // layout units; height -1: the window's height less 25
+};
+constexpr Box MAIN_LAYOUT[] = {
+    {CTL_PALETTE_LIST, 10, 10, 300, -1}, {CTL_PREVIEW, 350, 10, 300, 225},     {CTL_STATUS, 350, 250, 300, 20},
+    {CTL_ACTIVATE, 350, 280, 80, 34},    {CTL_LAUNCH, 450, 280, 100, 34},      {CTL_RESTORE, 570, 280, 80, 34},
+    {CTL_HOTLAP, 350, 325, 80, 34},      {CTL_RACE, 460, 325, 80, 34},         {CTL_MENU, 570, 325, 80, 34},
+    {CTL_FAVORITE1, 350, 370, 80, 34},   {CTL_FAVORITE1_LABEL, 450, 375, 200, 24},
+    {CTL_FAVORITE2, 350, 415, 80, 34},   {CTL_FAVORITE2_LABEL, 450, 420, 200, 24}};
+constexpr Box SETTINGS_LAYOUT[] = {
+    {CTL_OK, 210, 350, 40, 24},           {CTL_SET_TOP1, 10, 5, 100, 24},       {CTL_SET_TOP2, 150, 5, 100, 24},
+    {CTL_FAVORITE_DISPLAY, 10, 40, 300, 24}, {CTL_LABEL_HOTLAP, 200, 72, 80, 24}, {CTL_LABEL_RACE, 350, 72, 80, 24},
+    {CTL_LABEL_LAPS, 10, 110, 80, 24},    {CTL_LABEL_TYRE, 10, 150, 80, 24},    {CTL_LABEL_VERBRAUCH, 10, 190, 100, 24},
+    {CTL_LABEL_SPRIT, 10, 230, 80, 24},   {CTL_LABEL_DAMAGE, 10, 270, 80, 24},  {CTL_LAPS_HOT, 200, 110, 50, 24},
+    {CTL_TYRE_HOT, 200, 150, 50, 24},     {CTL_VERBRAUCH_HOT, 200, 190, 50, 24}, {CTL_SPRIT_HOT, 200, 230, 50, 24},
+    {CTL_DAMAGE_HOT, 200, 270, 50, 24},   {CTL_LAPS_RACE, 350, 110, 50, 24},    {CTL_TYRE_RACE, 350, 150, 50, 24},
+    {CTL_VERBRAUCH_RACE, 350, 190, 50, 24}, {CTL_SPRIT_RACE, 350, 230, 50, 24}, {CTL_DAMAGE_RACE, 350, 270, 50, 24},
+    {CTL_RESTORE_CHECK, 10, 310, 400, 24}};
+
+int expected_dpi() {
+    const char* dpi = std::getenv("TW_TEST_DPI");
+    return dpi ? std::atoi(dpi) : 96;
+}
+
+// Every rectangle is the layout's times DPI / 96 within a pixel of rounding,
+// no two overlap, and every text fits its control in the control's font.
+void check_layout(const Box* boxes, std::size_t count, int window_height) {
+    const double f = ui_dpi() / 96.0;
+    std::vector<RECT> seen;
+    for (const Box* b = boxes; b != boxes + count; ++b) {
+        SCOPED_TRACE(b->control);
+        const RECT r = control_rect(b->control);
+        const int height = b->height >= 0 ? b->height : ui_units(window_height) - 25;
+        EXPECT_NEAR(r.left, b->x * f, 1);
+        EXPECT_NEAR(r.top, b->y * f, 1);
+        EXPECT_NEAR(r.right - r.left, b->width * f, 1);
+        EXPECT_NEAR(r.bottom - r.top, height * f, 1);
+        for (const RECT& other : seen) {
+            RECT both;
+            EXPECT_FALSE(IntersectRect(&both, &r, &other)) << "overlaps another control";
+        }
+        seen.push_back(r);
+
+        HWND h = reinterpret_cast<HWND>(control_handle(b->control));
+        const std::string text = control_type(b->control) == CONTROL_TYPE_IMAGE_BUTTON ? "" : control_get_text(b->control);
+        RECT client;
+        GetClientRect(h, &client);
+        if (!text.empty()) {
+            HDC dc = GetDC(h);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(h, WM_GETFONT, 0, 0)));
+            SIZE extent{};
+            GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, old);
+            ReleaseDC(h, dc);
+            const int box = control_type(b->control) == CONTROL_TYPE_CHECKBOX ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
+            EXPECT_LE(extent.cx + box, client.right) << '"' << text << "\" is cut";
+            EXPECT_LE(extent.cy, client.bottom) << '"' << text << "\" is cut";
+        }
+        // A picture button's picture fits its face.
+        if (intptr_t picture = control_get_attribute(b->control, CONTROL_ATTR_IMAGE)) {
+            BITMAP bm{};
+            GetObjectA(reinterpret_cast<HGDIOBJ>(picture), sizeof bm, &bm);
+            EXPECT_LE(bm.bmWidth, client.right);
+            EXPECT_NEAR(bm.bmHeight, 32 * f, 1);
+        }
+    }
+}
+
+void CALLBACK check_settings_and_close(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    check_layout(SETTINGS_LAYOUT, std::size(SETTINGS_LAYOUT), 0);
+    EXPECT_NEAR(window_width(SETTINGS_WINDOW), ui_dpi() / 96.0 * 460, 1);
+    PostMessageA(reinterpret_cast<HWND>(window_handle(SETTINGS_WINDOW)), MSG_CONTROL_EVENT, CTL_OK, 0);
+}
+
+}  // namespace
+
+TEST_F(MainWindow, LayoutFollowsTheScreensDpi) {
+    ASSERT_EQ(ui_dpi(), expected_dpi()) << "the test prefix is not at the DPI asked for";
+    const double f = ui_dpi() / 96.0;
+    close_and_run();  // the size event of showing the window
+    // The longest text the status line shows for a palette (the credit line
+    // at start, 39 characters, has never fitted the 300 units).
+    set_status(shorten_text("ein-sehr-langer-palettenname-zum-test.pal", STATUS_LIMIT));
+    check_layout(MAIN_LAYOUT, std::size(MAIN_LAYOUT), window_height(MAIN_WINDOW));
+
+    // A large photo fills the box, decoded at the box's size.
+    tw_test::TempFolder folder;
+    app().palette_folder = folder.path();
+    const samples::Bytes jpeg =
+        samples::make_jpeg(1600, 1200, [](int x, int y) { return samples::quadrant_colour(x, y, 1600, 1200); });
+    tw_test::write_bytes(folder / "big.jpg", std::string(jpeg.begin(), jpeg.end()));
+    control_add_item(CTL_PALETTE_LIST, LIST_END, "big.pal");
+    control_set_state(CTL_PALETTE_LIST, 0);
+    show_preview();
+    const RECT box = control_rect(CTL_PREVIEW);
+    EXPECT_NEAR(box.right - box.left, 300 * f, 1);
+    EXPECT_NEAR(box.bottom - box.top, 225 * f, 1);
+    control_clear_items(CTL_PALETTE_LIST);
+
+    SetTimer(nullptr, 0, 50, check_settings_and_close);
+    run_settings_window();
 }

@@ -58,6 +58,33 @@ TEST(BuiltinImages, EmbeddedBytesAreTheCommittedFiles) {
   EXPECT_TRUE(bytes_of(program_icon()) == ico);
 }
 
+TEST(BuiltinImages, SetsFor150And200PercentAreTheSameDrawingLarger) {
+  for (const Named& p : kPictures) {
+    const Bytes at100 = bytes_of(builtin_image(p.number));
+    for (int set : {150, 200}) {
+      SCOPED_TRACE(std::string(p.file) + " at " + std::to_string(set));
+      const Bytes b = bytes_of(builtin_image(p.number, set));
+      ASSERT_GT(b.size(), at100.size());
+      // The size in the file: a JPEG's frame header, a bitmap's info header.
+      if (p.number == 100) {
+        size_t at = 2;
+        while (at + 9 < b.size() && b[at + 1] != 0xC0) at += 2 + be16(b, at + 2);
+        ASSERT_LT(at + 9, b.size());
+        EXPECT_EQ(be16(b, at + 7), 300u * set / 100);
+        EXPECT_EQ(be16(b, at + 5), (225u * set + 50) / 100);
+      } else {
+        EXPECT_EQ(u32(b, 18), u32(at100, 18) * set / 100);
+        EXPECT_EQ(u32(b, 22), 32u * set / 100);
+        EXPECT_TRUE(std::equal(b.begin() + 54, b.begin() + 118, at100.begin() + 54)) << "another colour table";
+      }
+    }
+    EXPECT_EQ(builtin_image(p.number, 125).data, nullptr);
+  }
+  const std::pair<int, int> nearest[] = {{72, 100}, {96, 100}, {119, 100}, {120, 150}, {144, 150},
+                                         {167, 150}, {168, 200}, {192, 200}, {288, 200}};
+  for (auto [dpi, set] : nearest) EXPECT_EQ(tintwerk::builtin_image_set(dpi), set) << dpi;
+}
+
 TEST(BuiltinImages, OnlyNumbers100To108AreBuiltIn) {
   for (int n : {0, 99, 109, 200, -1}) {
     Asset a = builtin_image(n);

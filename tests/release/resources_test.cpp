@@ -174,7 +174,7 @@ TEST(VersionResource, CreditLineInTheProgramShowsTheSameVersion) {
   EXPECT_NE(exe.find(credit + '\0'), std::string::npos) << "no \"" << credit << "\" in the program";
 }
 
-TEST(Manifest, RunsAsInvokerOnVistaTo11WithTheClassicControls) {
+TEST(Manifest, RunsAsInvokerOnVistaTo11WithTheClassicControlsDpiAware) {
   const std::string manifest = manifest_text();
   ASSERT_FALSE(manifest.empty()) << "no resource 24/1 in " << tintwerk_exe();
 
@@ -188,6 +188,8 @@ TEST(Manifest, RunsAsInvokerOnVistaTo11WithTheClassicControls) {
     EXPECT_TRUE(contains(manifest, (std::string("<supportedOS Id=\"") + os + "\"/>").c_str())) << os;
   EXPECT_FALSE(contains(manifest, "Microsoft.Windows.Common-Controls"));
   EXPECT_FALSE(contains(manifest, "<dependency"));
+  EXPECT_TRUE(contains(manifest, "WindowsSettings\">true</dpiAware>"));
+  EXPECT_TRUE(contains(manifest, "WindowsSettings\">system</dpiAwareness>"));
   const std::string identity = std::string("version=\"") + TW_RELEASE_VERSION + ".0\"";
   EXPECT_TRUE(contains(manifest, identity.c_str())) << "assembly identity without " << identity;
 }

@@ -136,6 +136,14 @@ TEST_F(WindowGeometry, CentringOnParentOversizedScreenAndDefaults) {
     window_open(7, -3000, 5000, 200, 100, "Far", kMainFlags);
     EXPECT_EQ(window_x(7), -3000);
     EXPECT_EQ(window_y(7), 5000);
+    // Asked to, it moves as little as it takes onto the screen; one larger
+    // than the screen keeps its top-left corner on it.
+    window_keep_on_screen(7);
+    EXPECT_EQ(window_x(7), 0);
+    EXPECT_EQ(window_y(7), sh - static_cast<int>(outer_size(200, 100, kMainFlags).cy));
+    window_keep_on_screen(4);
+    EXPECT_EQ(window_x(4), 0);
+    EXPECT_EQ(window_y(4), 0);
 }
 
 TEST_F(WindowGeometry, FlagsInvisibleReuseAndDynamicNumbers) {

@@ -94,8 +94,8 @@ intptr_t tw::ui::control_create(intptr_t number, const ControlRequest& request, 
     HWND parent = control_list_context().current;
     if (!parent || !IsWindow(parent)) return 0;
 
-    HWND h = CreateWindowExA(request.ex_style, request.win_class, request.text, request.style, request.x, request.y, request.width,
-                             request.height, parent, reinterpret_cast<HMENU>(kDetachedId),
+    HWND h = CreateWindowExA(request.ex_style, request.win_class, request.text, request.style, ui_pixels(request.x),
+                             ui_pixels(request.y), ui_pixels(request.width), ui_pixels(request.height), parent, reinterpret_cast<HMENU>(kDetachedId),
                              GetModuleHandleA(nullptr), nullptr);
     if (!h) return 0;
 
@@ -266,6 +266,7 @@ void control_set_state(intptr_t number, intptr_t value) {
 void control_resize(intptr_t number, int x, int y, int width, int height) {
     Control* c = control_find(number);
     if (!c) return;
+    x = ui_pixels(x), y = ui_pixels(y), width = ui_pixels(width), height = ui_pixels(height);
     if (c->ops->resize) {
         c->ops->resize(*c, x, y, width, height);
         return;

@@ -24,6 +24,11 @@ struct SizingState {
 
 SizingState g_state;
 
+// The pointer's distance inside the edge it drags and the keyboard's step, in
+// layout units.
+constexpr int kEdgeInset = 2;
+constexpr int kKeyStep = 10;
+
 bool has_left(int e) { return e == WMSZ_LEFT || e == WMSZ_TOPLEFT || e == WMSZ_BOTTOMLEFT; }
 bool has_right(int e) { return e == WMSZ_RIGHT || e == WMSZ_TOPRIGHT || e == WMSZ_BOTTOMRIGHT; }
 bool has_top(int e) { return e == WMSZ_TOP || e == WMSZ_TOPLEFT || e == WMSZ_TOPRIGHT; }
@@ -32,31 +37,32 @@ bool has_bottom(int e) { return e == WMSZ_BOTTOM || e == WMSZ_BOTTOMLEFT || e ==
 RECT rectangle_for(POINT p) {
     const SizingState& s = g_state;
     RECT r = s.current;
+    const int inset = ui_pixels(kEdgeInset);
     const LONG min_w = s.limits.ptMinTrackSize.x, max_w = s.limits.ptMaxTrackSize.x;
     const LONG min_h = s.limits.ptMinTrackSize.y, max_h = s.limits.ptMaxTrackSize.y;
     if (has_left(s.edge)) {
-        r.left = s.edge == WMSZ_TOPLEFT ? p.x - 2 : p.x;
+        r.left = s.edge == WMSZ_TOPLEFT ? p.x - inset : p.x;
         if (r.right - r.left < min_w)
             r.left = r.right - min_w;
         else if (r.right - r.left > max_w)
             r.left = r.right - max_w;
     }
     if (has_right(s.edge)) {
-        r.right = p.x + 2;
+        r.right = p.x + inset;
         if (r.right - r.left < min_w)
             r.right = r.left + min_w;
         else if (r.right - r.left > max_w)
             r.right = r.left + max_w;
     }
     if (has_top(s.edge)) {
-        r.top = s.edge == WMSZ_TOPLEFT ? p.y - 2 : p.y;
+        r.top = s.edge == WMSZ_TOPLEFT ? p.y - inset : p.y;
         if (r.bottom - r.top < min_h)
             r.top = r.bottom - min_h;
         else if (r.bottom - r.top > max_h)
             r.top = r.bottom - max_h;
     }
     if (has_bottom(s.edge)) {
-        r.bottom = p.y + 2;
+        r.bottom = p.y + inset;
         if (r.bottom - r.top < min_h)
             r.bottom = r.top + min_h;
         else if (r.bottom - r.top > max_h)
@@ -128,6 +134,7 @@ void arrow_key(HWND hwnd, WPARAM key) {
     POINT p;
     GetCursorPos(&p);
     const RECT r = s.current;
+    const int inset = ui_pixels(kEdgeInset), step = ui_pixels(kKeyStep);
     auto choose = [&](int edge, int x, int y, LPCSTR cursor) {
         s.edge = edge;
         place_pointer(x, y);
@@ -137,22 +144,22 @@ void arrow_key(HWND hwnd, WPARAM key) {
     const LPCSTR nwse = reinterpret_cast<LPCSTR>(IDC_SIZENWSE), nesw = reinterpret_cast<LPCSTR>(IDC_SIZENESW);
     const int e = s.edge;
     if (e == 0 && key == VK_LEFT) return choose(WMSZ_LEFT, r.left, p.y, we);
-    if (e == 0 && key == VK_RIGHT) return choose(WMSZ_RIGHT, r.right - 2, p.y, we);
+    if (e == 0 && key == VK_RIGHT) return choose(WMSZ_RIGHT, r.right - inset, p.y, we);
     if (e == 0 && key == VK_UP) return choose(WMSZ_TOP, p.x, r.top, ns);
-    if (e == 0 && key == VK_DOWN) return choose(WMSZ_BOTTOM, p.x, r.bottom - 2, ns);
+    if (e == 0 && key == VK_DOWN) return choose(WMSZ_BOTTOM, p.x, r.bottom - inset, ns);
     if ((e == WMSZ_TOP && key == VK_LEFT) || (e == WMSZ_LEFT && key == VK_UP))
-        return choose(WMSZ_TOPLEFT, r.left + 2, r.top + 2, nwse);
+        return choose(WMSZ_TOPLEFT, r.left + inset, r.top + inset, nwse);
     if ((e == WMSZ_TOP && key == VK_RIGHT) || (e == WMSZ_RIGHT && key == VK_UP))
-        return choose(WMSZ_TOPRIGHT, r.right - 2, r.top, nesw);
+        return choose(WMSZ_TOPRIGHT, r.right - inset, r.top, nesw);
     if ((e == WMSZ_BOTTOM && key == VK_LEFT) || (e == WMSZ_LEFT && key == VK_DOWN))
-        return choose(WMSZ_BOTTOMLEFT, r.left, r.bottom - 2, nesw);
+        return choose(WMSZ_BOTTOMLEFT, r.left, r.bottom - inset, nesw);
     if ((e == WMSZ_BOTTOM && key == VK_RIGHT) || (e == WMSZ_RIGHT && key == VK_DOWN))
-        return choose(WMSZ_BOTTOMRIGHT, r.right - 2, r.bottom - 2, nwse);
+        return choose(WMSZ_BOTTOMRIGHT, r.right - inset, r.bottom - inset, nwse);
 
-    if (key == VK_LEFT) p.x -= 10;
-    if (key == VK_RIGHT) p.x += 10;
-    if (key == VK_UP) p.y -= 10;
-    if (key == VK_DOWN) p.y += 10;
+    if (key == VK_LEFT) p.x -= step;
+    if (key == VK_RIGHT) p.x += step;
+    if (key == VK_UP) p.y -= step;
+    if (key == VK_DOWN) p.y += step;
     place_pointer(p.x, p.y);
     resize_to(hwnd, p);
 }

@@ -26,9 +26,11 @@ void ensure_library() {
     if (!g_library_ready) window_library_init();
 }
 
-// Client bound -> outer bound with the window's frame; 0 stays "no bound".
-uint16_t outer_bound(HWND hwnd, int client, bool height) {
-    if (client <= 0) return 0;
+// Client bound in layout units -> outer bound in pixels with the window's
+// frame; 0 stays "no bound".
+uint16_t outer_bound(HWND hwnd, int units, bool height) {
+    if (units <= 0) return 0;
+    const int client = ui_pixels(units);
     RECT r = {0, 0, height ? 0 : client, height ? client : 0};
     LONG style = GetWindowLongA(hwnd, GWL_STYLE);
     LONG exstyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
@@ -66,6 +68,7 @@ void window_library_init() {
     g_library_ready = true;
     g_class_icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
     g_class_cursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    scale_init();
     sizing_reset();
 }
 
@@ -243,4 +246,20 @@ int window_is_maximized(intptr_t number) {
 intptr_t window_handle(intptr_t number) {
     WindowObject* w = window_find(number);
     return w ? reinterpret_cast<intptr_t>(w->hwnd) : 0;
+}
+
+void window_keep_on_screen(intptr_t number) {
+    WindowObject* w = window_find(number);
+    if (!w) return;
+    RECT r;
+    GetWindowRect(w->hwnd, &r);
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int right = left + GetSystemMetrics(SM_CXVIRTUALSCREEN), bottom = top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    auto onto = [](LONG start, LONG end, int low, int high) {
+        LONG moved = start;
+        if (end > high) moved -= end - high;
+        return moved < low ? static_cast<LONG>(low) : moved;
+    };
+    const LONG x = onto(r.left, r.right, left, right), y = onto(r.top, r.bottom, top, bottom);
+    if (x != r.left || y != r.top) SetWindowPos(w->hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -10,6 +10,7 @@
 #include "runtime/win32.h"
 #include "ui/brush.h"
 #include "ui/font.h"
+#include "ui/scale.h"
 #include "ui/theme.h"
 #include "ui/window.h"
 
@@ -68,6 +69,9 @@ intptr_t window_number_of(HWND hwnd);
 void focus_on_activation(WindowObject& w, WPARAM wparam);
 // The first enabled, visible tab-stop control of a window, or nullptr.
 HWND focus_first_candidate(HWND root);
+
+// Reads the screen's DPI (window_library_init; ui_dpi gives it).
+void scale_init();
 
 // ---------------------------------------------------------------------------
 // Event state. The window procedure sets the pending event during a dispatch
