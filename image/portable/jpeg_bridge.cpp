@@ -171,7 +171,8 @@ bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fit
     else
         install(cinfo, &source_);
     jpeg_read_header(cinfo, TRUE);
-    if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > kJpegMaxFramePixels) return false;
+    const int64_t frame = static_cast<int64_t>(cinfo->image_width) * cinfo->image_height;
+    if (frame > (cinfo->arith_code ? kJpegMaxArithmeticFramePixels : kJpegMaxFramePixels)) return false;
 
     switch (cinfo->jpeg_color_space) {
     case JCS_GRAYSCALE:

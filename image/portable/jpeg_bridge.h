@@ -22,16 +22,19 @@ void jpeg_memory_source(j_decompress_ptr decompressor, const unsigned char* data
 namespace tw::image {
 
 // Largest memory the library may take for one image's working buffers (the
-// coefficient buffers of a progressive picture, 3 bytes a pixel at 4:2:0):
-// enough for a 16-megapixel progressive photo; more is refused as an error.
-inline constexpr long kJpegMemoryLimit = 48L * 1024 * 1024;
+// coefficient buffers of a progressive picture: 3 bytes a pixel at 4:2:0, 4
+// at 4:2:2, 6 at 4:4:4): progressive photos up to 19, 14 or 9 megapixels;
+// more is refused as an error.
+inline constexpr long kJpegMemoryLimit = 56L * 1024 * 1024;
 // Most scans a picture may have: every scan walks every block of the frame
 // again, so a few bytes a scan could keep the decoder busy for minutes. The
 // progressions encoders write have about ten.
 inline constexpr int kJpegMaxScans = 100;
 // Largest frame a picture may claim: even with no data behind it the library
-// walks every block of it, at every reduction.
+// walks every block of it, at every reduction. Arithmetic coding decodes
+// blocks without data about five times slower than Huffman coding does.
 inline constexpr int64_t kJpegMaxFramePixels = 1024LL * 1024 * 1024;
+inline constexpr int64_t kJpegMaxArithmeticFramePixels = 128LL * 1024 * 1024;
 // The piece of a file read at a time; a decode never reads more than one
 // piece beyond the end of its picture's data.
 inline constexpr std::size_t kJpegReadBuffer = 32 * 1024;

@@ -261,8 +261,14 @@ TEST(JpegFit, PicturesBeyondTheScanLimitOrTheMemoryCapAreRefused) {
     samples::JpegOptions progressive;
     progressive.progressive = true;
     const Bytes small = quadrants(16, 16, progressive);
-    static_assert(5000LL * 5000 * 3 > tw::image::kJpegMemoryLimit && 4000LL * 3000 * 3 < tw::image::kJpegMemoryLimit);
+    static_assert(5000LL * 5000 * 3 > tw::image::kJpegMemoryLimit && 4400LL * 4400 * 3 < tw::image::kJpegMemoryLimit);
     g_target = {300, 225};
     EXPECT_EQ(jpeg_open(samples::block(samples::claiming(small, 5000, 5000)), fixed_target, &fitted), nullptr);
-    EXPECT_NE(jpeg_open(samples::block(samples::claiming(small, 4000, 3000)), fixed_target, &fitted), nullptr);
+    EXPECT_NE(jpeg_open(samples::block(samples::claiming(small, 4400, 4400)), fixed_target, &fitted), nullptr);
+    // Arithmetic coding: a smaller frame limit.
+    samples::JpegOptions arithmetic;
+    arithmetic.arithmetic = true;
+    const Bytes coded = quadrants(16, 16, arithmetic);
+    EXPECT_EQ(jpeg_open(samples::block(samples::claiming(coded, 11586, 11586)), fixed_target, &fitted), nullptr);
+    EXPECT_NE(jpeg_open(samples::block(samples::claiming(coded, 11585, 11585)), fixed_target, &fitted), nullptr);
 }
