@@ -91,6 +91,42 @@ void install(j_decompress_ptr cinfo, Source* src) {
     cinfo->src = &src->pub;
 }
 
+// The coefficients of a progressive picture read only for its first DC scan,
+// interleaved over all components, and shown as that scan comes in: the
+// library's whole-picture coefficient arrays become rings of a few rows, so
+// that memory follows the picture's width, not its size. The library asks for
+// rows in order, the output at most one iMCU row behind the input.
+struct RingArray {
+    JBLOCKARRAY rows;           // `ring` block rows, reused in turn
+    JBLOCKARRAY view;           // the rows of one access
+    JDIMENSION blocks, ring, max_access, cleared;  // rows below `cleared` have been zeroed once
+};
+
+jvirt_barray_ptr ring_request(j_common_ptr cinfo, int pool, boolean, JDIMENSION blocks, JDIMENSION,
+                              JDIMENSION max_access) {
+    auto* a = static_cast<RingArray*>((*cinfo->mem->alloc_small)(cinfo, pool, sizeof(RingArray)));
+    a->blocks = blocks;
+    a->max_access = max_access;
+    a->ring = 2 * max_access;  // a multiple of every access, which starts at a multiple of it
+    a->cleared = 0;
+    a->rows = (*cinfo->mem->alloc_barray)(cinfo, pool, blocks, a->ring);
+    a->view = static_cast<JBLOCKARRAY>((*cinfo->mem->alloc_small)(cinfo, pool, max_access * sizeof(JBLOCKROW)));
+    return reinterpret_cast<jvirt_barray_ptr>(a);
+}
+
+JBLOCKARRAY ring_access(j_common_ptr cinfo, jvirt_barray_ptr array, JDIMENSION start, JDIMENSION count,
+                        boolean writable) {
+    auto* a = reinterpret_cast<RingArray*>(array);
+    if (count > a->max_access) ERREXIT(cinfo, JERR_BAD_VIRTUAL_ACCESS);
+    for (JDIMENSION i = 0; i < count; ++i) {
+        JBLOCKROW row = a->rows[(start + i) % a->ring];
+        if (writable && start + i >= a->cleared) std::memset(row, 0, a->blocks * sizeof(JBLOCK));
+        a->view[i] = row;
+    }
+    if (writable && start + count > a->cleared) a->cleared = start + count;
+    return a->view;
+}
+
 bool starts_jpeg(const unsigned char* data, std::size_t size) {
     return data && size >= 2 && data[0] == 0xFF && data[1] == 0xD8;
 }
@@ -221,14 +257,23 @@ bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fit
     // has complete (but for the bits of its refinement scans) after its first
     // DC scans: the rest of the file is not needed.
     dc_only_ = fitting && cinfo->progressive_mode && cinfo->scale_denom == 8;
+    // The usual first scan, every component's DC at once, is shown as it comes.
+    const bool ring = dc_only_ && cinfo->comps_in_scan == cinfo->num_components && cinfo->Ss == 0 &&
+                      cinfo->Se == 0 && cinfo->Ah == 0;
     if (dc_only_) {
         cinfo->buffered_image = TRUE;
         cinfo->do_block_smoothing = FALSE;
     }
+    if (ring) {
+        cinfo->mem->request_virt_barray = ring_request;
+        cinfo->mem->access_virt_barray = ring_access;
+    }
     const JDIMENSION row_samples = (cinfo->output_width * static_cast<JDIMENSION>(samples) + 3) & ~JDIMENSION(3);
     row_ = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, row_samples, 1);
     jpeg_start_decompress(cinfo);
-    if (dc_only_) {
+    if (ring) {
+        jpeg_start_output(cinfo, 1);
+    } else if (dc_only_) {
         read_first_dc_scans();
         jpeg_start_output(cinfo, cinfo->input_scan_number);
     }
