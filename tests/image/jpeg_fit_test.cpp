@@ -52,6 +52,16 @@ ImageSize g_reduced;
 
 Bytes flat(int w, int h) { return quadrants(w, h, samples::JpegOptions{samples::JpegKind::Colour, 75}); }
 
+// The largest difference of a sample from R, G, B bytes of the same size.
+int largest_difference(const Decoded& d, const Bytes& rgb) {
+    int worst = 0;
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x)
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(d.at(x, y)[2 - c] - rgb[(static_cast<std::size_t>(y) * d.width + x) * 3 + c]));
+    return worst;
+}
+
 }  // namespace
 
 TEST(JpegFit, TheLargestReductionThatStillCoversTheFittedSizeIsChosen) {
@@ -182,24 +192,11 @@ TEST(JpegFit, APictureClaimingFarMoreThanItsDataIsAnsweredQuickly) {
     EXPECT_EQ(jpeg_open(samples::block(twelve), fixed_target, &fitted), nullptr);
 }
 
-TEST(JpegFit, FineDetailBecomesAnEvenToneAndStripsKeepTheirColour) {
-    // Block-wide columns, black and white: at 1/8 still one pixel each, so
-    // only the area average makes them the even grey Windows would show.
-    samples::JpegOptions grey;
-    grey.kind = samples::JpegKind::Grey;
-    const Bytes columns =
-        samples::make_jpeg(2400, 64, [](int x, int) { return x / 8 % 2 ? samples::Rgb{255, 0, 0} : samples::Rgb{}; }, grey);
+TEST(JpegFit, StripsAverageTheirWholeShortSide) {
+    // The last reduced row stands for only 2 of the 8 rows it would hold.
     Decoded d;
-    ASSERT_TRUE(decode_fit(columns, {150, 4}, d));
-    EXPECT_EQ(g_reduced.width, 300);
-    for (int y = 0; y < d.height; ++y)
-        for (int x = 0; x < d.width; ++x) ASSERT_NEAR(d.at(x, y)[0], 128, 2) << x << "," << y;
-    // One pixel high or wide: the average of the whole short side.
     ASSERT_TRUE(decode_fit(quadrants(3010, 10), {300, 1}, d));
-    const samples::Rgb top_left = samples::quadrant_colour(0, 0, 4, 4), bottom_left = samples::quadrant_colour(0, 3, 4, 4);
-    EXPECT_NEAR(d.at(10, 0)[2], (top_left.r + bottom_left.r) / 2, 8);
-    ASSERT_TRUE(decode_fit(quadrants(16, 2400), {1, 225}, d));
-    EXPECT_NEAR(d.at(0, 10)[2], (top_left.r + samples::quadrant_colour(3, 0, 4, 4).r) / 2, 8);
+    EXPECT_NEAR(d.at(10, 0)[2], (samples::quadrant_colour(0, 0, 4, 4).r + samples::quadrant_colour(0, 3, 4, 4).r) / 2, 8);
 }
 
 TEST(JpegFit, AtAnEighthAProgressivePictureIsItsFirstDcScansWithinTheirMissingBits) {
@@ -223,11 +220,7 @@ TEST(JpegFit, AtAnEighthAProgressivePictureIsItsFirstDcScansWithinTheirMissingBi
     ASSERT_TRUE(decode_fit(photo, {w / 8, h / 8}, d));
     ASSERT_EQ(dw, d.width);
     ASSERT_EQ(dh, d.height);
-    int worst = 0;
-    for (int y = 0; y < d.height; ++y)
-        for (int x = 0; x < d.width; ++x)
-            for (int c = 0; c < 3; ++c)
-                worst = std::max(worst, std::abs(d.at(x, y)[2 - c] - want[(static_cast<std::size_t>(y) * dw + x) * 3 + c]));
+    const int worst = largest_difference(d, want);
     EXPECT_LE(worst, 8);
     std::printf("at 1/8 the first DC scans differ from the whole picture by at most %d\n", worst);
 
@@ -240,25 +233,24 @@ TEST(JpegFit, AtAnEighthAProgressivePictureIsItsFirstDcScansWithinTheirMissingBi
     ASSERT_TRUE(samples::djpeg_rgb(ink, "", dw, dh, want));
     ASSERT_TRUE(samples::decode(ink, d));
     ASSERT_EQ(dw, 64);
-    for (int y = 0; y < d.height; ++y)
-        for (int x = 0; x < d.width; ++x)
-            for (int c = 0; c < 3; ++c)
-                ASSERT_NEAR(d.at(x, y)[2 - c], want[(static_cast<std::size_t>(y) * dw + x) * 3 + c], 1) << x << "," << y;
+    EXPECT_LE(largest_difference(d, want), 1);
 }
 
 TEST(JpegFit, PicturesBeyondTheScanLimitOrTheMemoryCapAreRefused) {
     // 190 scans, a real picture: beyond the limit wherever all its scans are
-    // needed; at 1/8 only its first scan is read.
+    // needed; at 1/8 only its first scan is read, unless its last DC scan
+    // comes after 128 others.
     samples::JpegOptions many;
     many.scan_per_coefficient = 1;
     const Bytes scans = quadrants(256, 192, many);
     ImageSize fitted;
     EXPECT_EQ(jpeg_open(samples::block(scans)), nullptr);
-    g_target = {128, 96};
-    EXPECT_EQ(jpeg_open(samples::block(scans), fixed_target, &fitted), nullptr);
     Decoded d;
     ASSERT_TRUE(decode_fit(scans, {32, 24}, d));
     expect_quadrants(d, 6, 2);
+    many.scan_per_coefficient = 2;
+    g_target = {32, 24};
+    EXPECT_EQ(jpeg_open(samples::block(quadrants(256, 192, many)), fixed_target, &fitted), nullptr);
     // A progressive frame's coefficients take 3 bytes a pixel (4:2:0).
     samples::JpegOptions progressive;
     progressive.progressive = true;
@@ -267,9 +259,6 @@ TEST(JpegFit, PicturesBeyondTheScanLimitOrTheMemoryCapAreRefused) {
     g_target = {1250, 1250};
     EXPECT_EQ(jpeg_open(samples::block(samples::claiming(small, 5000, 5000)), fixed_target, &fitted), nullptr);
     EXPECT_NE(jpeg_open(samples::block(samples::claiming(small, 4400, 4400)), fixed_target, &fitted), nullptr);
-    // At 1/8 its first DC scan is shown as it comes: a few rows of coefficients.
-    g_target = {300, 225};
-    ASSERT_TRUE(decode_fit(samples::claiming(small, 20000, 15000), {300, 225}, d));
     // Arithmetic coding: a smaller frame limit.
     samples::JpegOptions arithmetic;
     arithmetic.arithmetic = true;

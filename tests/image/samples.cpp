@@ -247,34 +247,27 @@ void write_file(const std::string& path, const Bytes& data) {
 }
 
 bool djpeg_rgb(const Bytes& jpeg, const std::string& args, int& width, int& height, Bytes& rgb) {
-    std::string djpeg = TW_TEST_DJPEG;
+    std::string djpeg = TW_TEST_DJPEG, dir = "/tmp/";
     if (djpeg.empty()) return false;
-#ifdef _WIN32
-    const char* temp = std::getenv("TEMP");
-    const std::string dir = temp ? std::string(temp) + "\\" : std::string();
-#else
-    const std::string dir = "/tmp/";
-#endif
-    const std::string in = dir + "tw_djpeg_in.jpg", out = dir + "tw_djpeg_out.ppm";
 #ifdef _WIN32
     // The build's host path, as Wine's drive Z: shows it.
     std::replace(djpeg.begin(), djpeg.end(), '/', '\\');
     djpeg = "Z:" + djpeg;
+    dir = std::string(std::getenv("TEMP") ? std::getenv("TEMP") : ".") + "\\";
 #endif
+    const std::string in = dir + "tw_djpeg_in.jpg", out = dir + "tw_djpeg_out.ppm";
     write_file(in, jpeg);
-    std::remove(out.c_str());
-    if (std::system((djpeg + " " + args + " -ppm -outfile " + out + " " + in).c_str()) != 0) return false;
-    std::FILE* f = std::fopen(out.c_str(), "rb");
-    if (!f) return false;
+    const bool ran = std::system((djpeg + " " + args + " -ppm -outfile " + out + " " + in).c_str()) == 0;
+    std::FILE* f = ran ? std::fopen(out.c_str(), "rb") : nullptr;
     int maxval = 0;
-    const bool ok = std::fscanf(f, "P6 %d %d %d", &width, &height, &maxval) == 3 && maxval == 255 &&
-                    std::fgetc(f) != EOF;
+    bool ok = f && std::fscanf(f, "P6 %d %d %d", &width, &height, &maxval) == 3 && maxval == 255 &&
+              std::fgetc(f) != EOF;
     rgb.assign(ok ? static_cast<std::size_t>(width) * height * 3 : 0, 0);
-    const bool read = ok && std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
-    std::fclose(f);
+    ok = ok && std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
+    if (f) std::fclose(f);
     std::remove(in.c_str());
     std::remove(out.c_str());
-    return read;
+    return ok;
 }
 
 }  // namespace samples
