@@ -4,8 +4,9 @@
 #   the PORTABLE ones (code without Windows headers) and runs them directly.
 #   DESKTOP tests show windows, take the focus or move the pointer on the one
 #   shared display: CTest runs them one at a time, beside the other tests.
-# tw_add_fuzzer(name SOURCES ... [LIBS ...] CORPUS dir)
-#   A libFuzzer target, built only in the TW_FUZZ configuration.
+# tw_add_fuzzer(name SOURCES ... [LIBS ...] CORPUS dir [SEEDS dir])
+#   A libFuzzer target, built only in the TW_FUZZ configuration; the *.jpg of
+#   SEEDS (outside the repository) join the committed corpus when it runs.
 set(TW_WINE_RUN "${PROJECT_SOURCE_DIR}/scripts/wine-run")
 set(TW_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
 
@@ -35,7 +36,7 @@ function(tw_add_test name)
 endfunction()
 
 function(tw_add_fuzzer name)
-  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "CORPUS;SEEDS" "SOURCES;LIBS" ${ARGN})
   if(NOT TW_FUZZ)
     return()
   endif()
@@ -44,5 +45,5 @@ function(tw_add_fuzzer name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-  file(APPEND ${CMAKE_BINARY_DIR}/fuzzers.txt "${CMAKE_CURRENT_BINARY_DIR}/${name} ${F_CORPUS}\n")
+  file(APPEND ${CMAKE_BINARY_DIR}/fuzzers.txt "${CMAKE_CURRENT_BINARY_DIR}/${name} ${F_CORPUS} ${F_SEEDS}\n")
 endfunction()

@@ -28,10 +28,6 @@ inline constexpr int IMAGE_MAX_SIDE = 32767;
 // a picture that claims more would commit gigabytes for one image.
 inline constexpr int64_t IMAGE_MAX_PIXELS = 100000000;
 
-// Largest decode made for a fitted image, after the decoder's reduction: 64
-// megapixels (192 MB); only a hostile or absurd picture still needs more.
-inline constexpr int64_t IMAGE_MAX_FIT_PIXELS = 64000000;
-
 // The size an image is to be made at.
 struct ImageSize {
     int width = 0;
@@ -55,12 +51,12 @@ intptr_t image_catch(intptr_t number, const void* address,
 intptr_t image_load(intptr_t number, tw::TextArg path, int flags = 0);
 
 // Makes image `number` from a file on disk at the size `fit` gives for the
-// picture's real size, smooth-scaled as image_resize mode 0 scales. A decoder
-// that can (the JPEG decoder) decodes at a reduced scale that still covers
-// that size, so the cost follows the size made, not the size the file claims;
-// a decode that would still exceed IMAGE_MAX_FIT_PIXELS is refused. BMP files
-// and icons are loaded whole and scaled. The handle, or 0 (then the number
-// names no image, as after a failed image_load).
+// picture's real size. A decoder that can (the JPEG decoder) delivers that
+// size itself, reading the file piece by piece and averaging its reduced rows
+// into the bitmap, so the cost follows the size made, not the size the file
+// claims. BMP files and icons are loaded whole and smooth-scaled as
+// image_resize mode 0 scales. The handle, or 0 (then the number names no
+// image, as after a failed image_load).
 intptr_t image_load_fit(intptr_t number, tw::TextArg path, ImageFitRule fit, int flags = 0);
 
 int image_width(intptr_t number);   // 0 when the number names no image

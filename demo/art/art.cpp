@@ -182,7 +182,7 @@ std::vector<uint8_t> flat_rgb(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
 }
 
 bool write_jpeg_rows(const std::string& path, int w, int h, int quality,
-                     const std::function<void(int y, uint8_t* row)>& fill) {
+                     const std::function<void(int y, uint8_t* row)>& fill, bool progressive) {
   if (w <= 0 || h <= 0) return false;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
@@ -197,6 +197,7 @@ bool write_jpeg_rows(const std::string& path, int w, int h, int quality,
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
   while (cinfo.next_scanline < cinfo.image_height) {

@@ -36,7 +36,7 @@ std::vector<uint8_t> to_rgb(const std::vector<uint8_t>& indices, const Palette& 
 // (row y, w * 3 RGB bytes), so a picture of any size needs one row of
 // memory; false on failure.
 bool write_jpeg_rows(const std::string& path, int w, int h, int quality,
-                     const std::function<void(int y, uint8_t* row)>& fill);
+                     const std::function<void(int y, uint8_t* row)>& fill, bool progressive = false);
 
 // Writes an RGB picture (w * h * 3 bytes) as a baseline JPEG file; false on failure.
 bool write_jpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h,

@@ -1,14 +1,15 @@
-// The JPEG decoder: recognises JPEG data in memory or in a file, and decodes
-// it with libjpeg one row at a time straight into the caller's pixel rows as
-// B, G, R. Every fatal library error jumps back here and ends in a clean 0;
-// the library's warnings and messages are never shown.
+// The JPEG decoder: recognises JPEG data in memory or read from a file, and
+// decodes it with libjpeg one row at a time straight into the caller's pixel
+// rows as B, G, R, through the area average when the size delivered is
+// smaller than the library's output. Every fatal library error jumps back
+// here and ends in a clean failure; the library's warnings and messages are
+// never shown.
 //
 // The functions that set a recovery point keep no objects with destructors
-// alive across it: a jump back must not skip any clean-up.
+// alive across it: a jump back must not skip any clean-up. Everything the
+// library needs lives in the decode object and goes with it.
 #include "image/portable/jpeg_bridge.h"
 
-#include <csetjmp>
-#include <cstdlib>
 #include <cstring>
 
 #include <jerror.h>
@@ -19,61 +20,44 @@
 
 namespace {
 
-struct BridgeError {
-    jpeg_error_mgr pub;
-    std::jmp_buf recovery;
-};
-
-// The data source over one memory block.
-struct MemorySource {
-    jpeg_source_mgr pub;
-    const unsigned char* data;
-    std::size_t remaining;      // not yet handed to the library
-    JOCTET* marker;             // receives the end-of-image markers (FF D9)
-};
-
-constexpr std::size_t kMarkerBufferSize = 2;  // one end-of-image marker
-
-// Writes each decoded row into the target rows.
-struct RowWriter {
-    JSAMPARRAY row;             // one row of output_width x output_components samples
-    unsigned char* target;
-};
-
-struct JpegDecoder {
-    jpeg_decompress_struct cinfo;
-    BridgeError error;
-    bool open = false;          // a checked image waits for its decode
-    unsigned char* input = nullptr;  // a file's whole content
-    const unsigned char* data = nullptr;  // the data being read: input or a caller's block
-    std::size_t size = 0;
-    RowWriter* writer = nullptr;
-    int width = 0;
-    int height = 0;
-    bool direct = false;        // the library writes B, G, R rows into the target itself
-    bool cmyk = false;          // four samples a pixel, converted to B, G, R
-    bool inverted = false;      // CMYK stored inverted (Adobe applications)
-};
-
-JpegDecoder g_jpeg;
+using tw::image::JpegDecode;
+using Source = JpegDecode::Source;
 
 [[noreturn]] void bridge_error_exit(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<BridgeError*>(cinfo->err)->recovery, 1);
+    std::longjmp(reinterpret_cast<JpegDecode::Error*>(cinfo->err)->recovery, 1);
 }
 
 // The library would print its first warning even at trace level 0.
 void bridge_output_message(j_common_ptr) {}
 
+// Called by the library as it goes through the file: a picture of more
+// scans than any encoder writes is given up.
+void scan_limit(j_common_ptr cinfo) {
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > tw::image::kJpegMaxScans) {
+        cinfo->err->msg_code = JERR_NOTIMPL;
+        (*cinfo->err->error_exit)(cinfo);
+    }
+}
+
 void init_source(j_decompress_ptr) {}
 void term_source(j_decompress_ptr) {}
 
 boolean fill_input_buffer(j_decompress_ptr cinfo) {
-    auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
+    auto* src = reinterpret_cast<Source*>(cinfo->src);
     if (src->remaining > 0) {
         src->pub.next_input_byte = src->data;
         src->pub.bytes_in_buffer = src->remaining;
         src->remaining = 0;
         return TRUE;
+    }
+    if (src->reader.read) {
+        const std::size_t got = src->reader.read(src->reader.context, src->buffer, src->buffer_size);
+        if (got > 0) {
+            src->pub.next_input_byte = src->buffer;
+            src->pub.bytes_in_buffer = got;
+            return TRUE;
+        }
+        src->reader.read = nullptr;  // the file ended (or failed): it is not read again
     }
     // The data ran out before the image did: end it here.
     WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -86,7 +70,7 @@ boolean fill_input_buffer(j_decompress_ptr cinfo) {
 
 void skip_input_data(j_decompress_ptr cinfo, long count) {
     if (count <= 0) return;
-    auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
+    auto* src = reinterpret_cast<Source*>(cinfo->src);
     auto n = static_cast<std::size_t>(count);
     while (n > src->pub.bytes_in_buffer) {
         n -= src->pub.bytes_in_buffer;
@@ -96,113 +80,56 @@ void skip_input_data(j_decompress_ptr cinfo, long count) {
     src->pub.bytes_in_buffer -= n;
 }
 
-void free_input() {
-    std::free(g_jpeg.input);
-    g_jpeg.input = nullptr;
-}
-
-// Ends the held image's life: the decompressor goes, with its pools.
-void close_image() {
-    jpeg_destroy_decompress(&g_jpeg.cinfo);
-    free_input();
-    g_jpeg.data = nullptr;
-    g_jpeg.size = 0;
-    g_jpeg.writer = nullptr;
-    g_jpeg.open = false;
-}
-
-// One decoded row (R, G, B or C, M, Y, K samples) into B, G, R target bytes,
-// for libraries that cannot deliver B, G, R and for four-component pictures.
-void write_row(const JSAMPLE* s, unsigned char* t, int width) {
-    if (!g_jpeg.cmyk) {
-        for (int x = 0; x < width; ++x, s += 3, t += 3) {
-            t[0] = s[2];
-            t[1] = s[1];
-            t[2] = s[0];
-        }
-        return;
-    }
-    for (int x = 0; x < width; ++x, s += 4, t += 3) {
-        unsigned c = s[0], m = s[1], y = s[2], k = s[3];
-        if (!g_jpeg.inverted) {
-            c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
-        }
-        // Here every value is the amount of light left: 255 = no ink.
-        t[0] = static_cast<unsigned char>((y * k + 127) / 255);
-        t[1] = static_cast<unsigned char>((m * k + 127) / 255);
-        t[2] = static_cast<unsigned char>((c * k + 127) / 255);
-    }
-}
-
-int open_image(ImageFitRule fit, ImageSize* fitted);
-
-}  // namespace
-
-void jpeg_memory_source(j_decompress_ptr cinfo, const unsigned char* data, std::size_t length) {
-    if (!cinfo->src) {
-        auto* src = static_cast<MemorySource*>(
-            (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(MemorySource)));
-        src->marker = static_cast<JOCTET*>(
-            (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, kMarkerBufferSize));
-        cinfo->src = &src->pub;
-    }
-    auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
+void install(j_decompress_ptr cinfo, Source* src) {
     src->pub.init_source = init_source;
     src->pub.fill_input_buffer = fill_input_buffer;
     src->pub.skip_input_data = skip_input_data;
     src->pub.resync_to_restart = jpeg_resync_to_restart;
     src->pub.term_source = term_source;
-    src->data = data;
-    src->remaining = length;
     src->pub.next_input_byte = nullptr;
     src->pub.bytes_in_buffer = 0;
+    cinfo->src = &src->pub;
 }
 
-namespace {
+// The coefficients of a progressive picture read only for its first DC scan,
+// interleaved over all components, and shown as that scan comes in: the
+// library's whole-picture coefficient arrays become rings of a few rows, so
+// that memory follows the picture's width, not its size. The library asks for
+// rows in order, the output at most one iMCU row behind the input.
+struct RingArray {
+    JBLOCKARRAY rows;           // `ring` block rows, reused in turn
+    JBLOCKARRAY view;           // the rows of one access
+    JDIMENSION blocks, ring, max_access, cleared;  // rows below `cleared` have been zeroed once
+};
 
-// Notes the data of a check in g_jpeg: a file is read whole into the input
-// buffer, a memory block is taken in place. False when it is no JPEG data.
-bool take_input(std::FILE* file, const void* memory, std::size_t length) {
-    if (g_jpeg.open) close_image();  // a check without its decode: give that image up
-    const unsigned char* data;
-    std::size_t size;
-    if (file) {
-        if (std::fseek(file, 0, SEEK_END) != 0) return false;
-        long end = std::ftell(file);
-        if (end < 2 || std::fseek(file, 0, SEEK_SET) != 0) return false;
-        size = static_cast<std::size_t>(end);
-        g_jpeg.input = static_cast<unsigned char*>(std::malloc(size));
-        if (!g_jpeg.input) return false;
-        if (std::fread(g_jpeg.input, 1, 2, file) != 2 || g_jpeg.input[0] != 0xFF || g_jpeg.input[1] != 0xD8) {
-            free_input();
-            return false;
-        }
-        // A file that shrank meanwhile is taken as far as it goes.
-        size = 2 + std::fread(g_jpeg.input + 2, 1, size - 2, file);
-        data = g_jpeg.input;
-    } else {
-        data = static_cast<const unsigned char*>(memory);
-        size = length;
-        if (!data || size < 2 || data[0] != 0xFF || data[1] != 0xD8) return false;
+jvirt_barray_ptr ring_request(j_common_ptr cinfo, int pool, boolean, JDIMENSION blocks, JDIMENSION,
+                              JDIMENSION max_access) {
+    auto* a = static_cast<RingArray*>((*cinfo->mem->alloc_small)(cinfo, pool, sizeof(RingArray)));
+    a->blocks = blocks;
+    a->max_access = max_access;
+    a->ring = 2 * max_access;  // a multiple of every access, which starts at a multiple of it
+    a->cleared = 0;
+    a->rows = (*cinfo->mem->alloc_barray)(cinfo, pool, blocks, a->ring);
+    a->view = static_cast<JBLOCKARRAY>((*cinfo->mem->alloc_small)(cinfo, pool, max_access * sizeof(JBLOCKROW)));
+    return reinterpret_cast<jvirt_barray_ptr>(a);
+}
+
+JBLOCKARRAY ring_access(j_common_ptr cinfo, jvirt_barray_ptr array, JDIMENSION start, JDIMENSION count,
+                        boolean writable) {
+    auto* a = reinterpret_cast<RingArray*>(array);
+    if (count > a->max_access) ERREXIT(cinfo, JERR_BAD_VIRTUAL_ACCESS);
+    for (JDIMENSION i = 0; i < count; ++i) {
+        JBLOCKROW row = a->rows[(start + i) % a->ring];
+        if (writable && start + i >= a->cleared) std::memset(row, 0, a->blocks * sizeof(JBLOCK));
+        a->view[i] = row;
     }
-    g_jpeg.data = data;
-    g_jpeg.size = size;
-    return true;
+    if (writable && start + count > a->cleared) a->cleared = start + count;
+    return a->view;
 }
 
-}  // namespace
-
-int jpeg_check(std::FILE* file, const void* memory, std::size_t length, const char* name) {
-    return jpeg_check_fit(file, memory, length, name, nullptr, nullptr);
+bool starts_jpeg(const unsigned char* data, std::size_t size) {
+    return data && size >= 2 && data[0] == 0xFF && data[1] == 0xD8;
 }
-
-int jpeg_check_fit(std::FILE* file, const void* memory, std::size_t length, const char*, ImageFitRule fit,
-                   ImageSize* fitted) {
-    if (!take_input(file, memory, length)) return 0;
-    return open_image(fit, fitted);
-}
-
-namespace {
 
 // Chooses the largest of the library's reductions whose output, rounded as
 // the library rounds it, still covers `want` in both directions; none (full
@@ -220,25 +147,69 @@ void choose_scale(jpeg_decompress_struct* cinfo, ImageSize want) {
     cinfo->scale_denom = 1;
 }
 
-// Reads the header of the data noted in g_jpeg and starts the decompressor;
-// with a fit rule at the reduction that the fitted size allows.
-int open_image(ImageFitRule fit, ImageSize* fitted) {
-    jpeg_decompress_struct* cinfo = &g_jpeg.cinfo;
-    cinfo->err = jpeg_std_error(&g_jpeg.error.pub);
-    g_jpeg.error.pub.error_exit = bridge_error_exit;
-    g_jpeg.error.pub.output_message = bridge_output_message;
-    if (setjmp(g_jpeg.error.recovery)) {
-        close_image();
-        return 0;
-    }
-    jpeg_create_decompress(cinfo);
-    g_jpeg.error.pub.trace_level = 0;
-    cinfo->mem->max_memory_to_use = tw::image::kJpegMemoryLimit;
-    jpeg_memory_source(cinfo, g_jpeg.data, g_jpeg.size);
-    jpeg_read_header(cinfo, TRUE);
+}  // namespace
 
-    g_jpeg.cmyk = false;
-    g_jpeg.inverted = false;
+void jpeg_memory_source(j_decompress_ptr cinfo, const unsigned char* data, std::size_t length) {
+    if (!cinfo->src) {
+        cinfo->src = static_cast<jpeg_source_mgr*>(
+            (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(Source)));
+    }
+    auto* src = reinterpret_cast<Source*>(cinfo->src);
+    src->data = data;
+    src->remaining = length;
+    src->reader = ImageReader{};
+    src->buffer = nullptr;
+    src->buffer_size = 0;
+    install(cinfo, src);
+}
+
+namespace tw::image {
+
+std::unique_ptr<JpegDecode> JpegDecode::open(const ImageInput& input, ImageFitRule fit, ImageSize* fitted) {
+    std::unique_ptr<JpegDecode> d(new JpegDecode());
+    if (input.memory) {
+        if (!starts_jpeg(input.memory, input.length)) return nullptr;
+    } else {
+        // The first piece tells whether it is a JPEG file at all.
+        if (!input.reader.read) return nullptr;
+        d->buffer_.resize(kJpegReadBuffer);
+        const std::size_t got = input.reader.read(input.reader.context, d->buffer_.data(), d->buffer_.size());
+        if (!starts_jpeg(d->buffer_.data(), got)) return nullptr;
+        Source& s = d->source_;
+        s.data = d->buffer_.data();
+        s.remaining = got;
+        s.reader = got < d->buffer_.size() ? ImageReader{} : input.reader;
+        s.buffer = d->buffer_.data();
+        s.buffer_size = d->buffer_.size();
+    }
+    if (!d->start(input, fit, fitted)) return nullptr;
+    return d;
+}
+
+JpegDecode::~JpegDecode() {
+    if (created_) jpeg_destroy_decompress(&cinfo_);
+}
+
+bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fitted) {
+    jpeg_decompress_struct* cinfo = &cinfo_;
+    cinfo->err = jpeg_std_error(&error_.pub);
+    error_.pub.error_exit = bridge_error_exit;
+    error_.pub.output_message = bridge_output_message;
+    if (setjmp(error_.recovery)) return false;
+    jpeg_create_decompress(cinfo);
+    created_ = true;
+    error_.pub.trace_level = 0;
+    cinfo->mem->max_memory_to_use = kJpegMemoryLimit;
+    progress_.progress_monitor = scan_limit;
+    cinfo->progress = &progress_;
+    if (input.memory)
+        jpeg_memory_source(cinfo, input.memory, input.length);
+    else
+        install(cinfo, &source_);
+    jpeg_read_header(cinfo, TRUE);
+    const int64_t frame = static_cast<int64_t>(cinfo->image_width) * cinfo->image_height;
+    if (frame > (cinfo->arith_code ? kJpegMaxArithmeticFramePixels : kJpegMaxFramePixels)) return false;
+
     switch (cinfo->jpeg_color_space) {
     case JCS_GRAYSCALE:
         cinfo->out_color_space = JCS_RGB;
@@ -247,97 +218,153 @@ int open_image(ImageFitRule fit, ImageSize* fitted) {
     case JCS_YCCK:
         // The library turns YCCK into CMYK; the ink values become RGB here.
         cinfo->out_color_space = JCS_CMYK;
-        g_jpeg.cmyk = true;
-        g_jpeg.inverted = cinfo->saw_Adobe_marker != 0;
+        cmyk_ = true;
+        inverted_ = cinfo->saw_Adobe_marker != 0;
         break;
     default:
         break;
     }
-    g_jpeg.direct = false;
 #ifdef JCS_EXTENSIONS
     // A library that can deliver B, G, R itself writes straight into the
     // target rows: no copy, and still exactly width x 3 bytes a row.
     if (cinfo->out_color_space == JCS_RGB) {
         cinfo->out_color_space = JCS_EXT_BGR;
-        g_jpeg.direct = true;
+        direct_ = true;
     }
 #endif
     cinfo->dct_method = JDCT_ISLOW;
+    ImageSize want{static_cast<int>(cinfo->image_width), static_cast<int>(cinfo->image_height)};
+    bool fitting = false;
     if (fit) {
         // The fitted size comes from the picture's real size; the decoding
         // only has to cover it.
-        const ImageSize want = fit(static_cast<int>(cinfo->image_width), static_cast<int>(cinfo->image_height));
+        want = fit(want.width, want.height);
         if (fitted) *fitted = want;
-        if (want.width >= 1 && want.height >= 1) choose_scale(cinfo, want);
+        fitting = want.width >= 1 && want.height >= 1 &&
+                  static_cast<JDIMENSION>(want.width) <= cinfo->image_width &&
+                  static_cast<JDIMENSION>(want.height) <= cinfo->image_height;
+        if (fitting) choose_scale(cinfo, want);
     }
     jpeg_calc_output_dimensions(cinfo);
+    if (!fitting) want = {static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height)};
 
-    const int samples = g_jpeg.cmyk ? 4 : 3;
-    if (cinfo->output_components != samples || cinfo->output_width < 1 || cinfo->output_height < 1 ||
-        cinfo->output_width > static_cast<JDIMENSION>(IMAGE_MAX_SIDE) ||
-        cinfo->output_height > static_cast<JDIMENSION>(IMAGE_MAX_SIDE)) {
-        close_image();  // not a picture an image object can hold
-        return 0;
+    const int samples = cmyk_ ? 4 : 3;
+    if (cinfo->output_components != samples || want.width < 1 || want.height < 1 || want.width > IMAGE_MAX_SIDE ||
+        want.height > IMAGE_MAX_SIDE)
+        return false;  // not a picture an image object can hold
+
+    // At 1/8 each pixel is its block's DC value, which a progressive picture
+    // has complete (but for the bits of its refinement scans) after its first
+    // DC scans: the rest of the file is not needed.
+    dc_only_ = fitting && cinfo->progressive_mode && cinfo->scale_denom == 8;
+    // The usual first scan, every component's DC at once, is shown as it comes.
+    const bool ring = dc_only_ && cinfo->comps_in_scan == cinfo->num_components && cinfo->Ss == 0 &&
+                      cinfo->Se == 0 && cinfo->Ah == 0;
+    if (dc_only_) {
+        cinfo->buffered_image = TRUE;
+        cinfo->do_block_smoothing = FALSE;
     }
-
-    auto* writer = static_cast<RowWriter*>(
-        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, sizeof(RowWriter)));
+    if (ring) {
+        cinfo->mem->request_virt_barray = ring_request;
+        cinfo->mem->access_virt_barray = ring_access;
+    }
     const JDIMENSION row_samples = (cinfo->output_width * static_cast<JDIMENSION>(samples) + 3) & ~JDIMENSION(3);
-    writer->row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, row_samples, 1);
-    writer->target = nullptr;
-    g_jpeg.writer = writer;
-
+    row_ = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, row_samples, 1);
     jpeg_start_decompress(cinfo);
-    g_jpeg.width = static_cast<int>(cinfo->output_width);
-    g_jpeg.height = static_cast<int>(cinfo->output_height);
-    g_jpeg.open = true;
-    return IMAGE_PIXELS_BGR;
+    if (ring) {
+        jpeg_start_output(cinfo, 1);
+    } else if (dc_only_) {
+        read_first_dc_scans();
+        jpeg_start_output(cinfo, cinfo->input_scan_number);
+    }
+    width_ = want.width;
+    height_ = want.height;
+    return true;
 }
 
-}  // namespace
+// Takes in the file until every component has had its first DC scan (or the
+// file ends).
+void JpegDecode::read_first_dc_scans() {
+    for (;;) {
+        const int got = jpeg_consume_input(&cinfo_);
+        scan_limit(reinterpret_cast<j_common_ptr>(&cinfo_));
+        if (got == JPEG_REACHED_EOI || got == JPEG_SUSPENDED) return;
+        if (got != JPEG_SCAN_COMPLETED) continue;
+        bool complete = true;
+        for (int c = 0; c < cinfo_.num_components; ++c) complete = complete && cinfo_.coef_bits[c][0] >= 0;
+        if (complete) return;
+    }
+}
 
-int jpeg_decode(unsigned char* pixels, std::size_t stride, int) {
-    if (!g_jpeg.open) return 0;
-    if (!pixels) {
-        close_image();
-        return 0;
+// One row of the library's output (R, G, B or C, M, Y, K samples) as B, G, R
+// bytes; target may be the row itself.
+void JpegDecode::deliver(JSAMPLE* s, unsigned char* t) {
+    const int width = static_cast<int>(cinfo_.output_width);
+    if (direct_) {
+        if (t != s) std::memcpy(t, s, static_cast<std::size_t>(width) * 3);
+        return;
     }
-    jpeg_decompress_struct* cinfo = &g_jpeg.cinfo;
-    if (setjmp(g_jpeg.error.recovery)) {
-        close_image();  // the rows written so far stay in the target
-        return 0;
+    if (!cmyk_) {
+        for (int x = 0; x < width; ++x, s += 3, t += 3) {
+            const JSAMPLE r = s[0], g = s[1], b = s[2];
+            t[0] = b;
+            t[1] = g;
+            t[2] = r;
+        }
+        return;
     }
-    RowWriter* writer = g_jpeg.writer;
-    writer->target = pixels;
+    for (int x = 0; x < width; ++x, s += 4, t += 3) {
+        unsigned c = s[0], m = s[1], y = s[2], k = s[3];
+        if (!inverted_) {
+            c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
+        }
+        // Here every value is the amount of light left: 255 = no ink.
+        t[0] = static_cast<unsigned char>((y * k + 127) / 255);
+        t[1] = static_cast<unsigned char>((m * k + 127) / 255);
+        t[2] = static_cast<unsigned char>((c * k + 127) / 255);
+    }
+}
+
+bool JpegDecode::decode(unsigned char* pixels, std::size_t stride) {
+    if (decoded_ || !pixels) return false;
+    decoded_ = true;
+    jpeg_decompress_struct* cinfo = &cinfo_;
+    const bool filtered = width_ != static_cast<int>(cinfo->output_width) ||
+                          height_ != static_cast<int>(cinfo->output_height);
+    if (filtered)
+        filter_ = std::make_unique<BoxFilter>(
+            static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height),
+            static_cast<int>(cinfo->scale_denom / cinfo->scale_num), static_cast<int>(cinfo->image_width),
+            static_cast<int>(cinfo->image_height), width_, height_, pixels, stride);
+    if (setjmp(error_.recovery)) return false;  // the rows written so far stay in the target
+    unsigned char* target = pixels;
     while (cinfo->output_scanline < cinfo->output_height) {
-        if (g_jpeg.direct) {
-            JSAMPROW row = writer->target;
+        if (direct_ && !filtered) {
+            JSAMPROW row = target;
             if (jpeg_read_scanlines(cinfo, &row, 1) != 1) break;
         } else {
-            if (jpeg_read_scanlines(cinfo, writer->row, 1) != 1) break;
-            write_row(writer->row[0], writer->target, g_jpeg.width);
+            if (jpeg_read_scanlines(cinfo, row_, 1) != 1) break;
+            if (filtered) {
+                deliver(row_[0], row_[0]);
+                filter_->add_row(row_[0]);
+            } else {
+                deliver(row_[0], target);
+            }
         }
-        writer->target += stride;
+        target += stride;
     }
-    jpeg_finish_decompress(cinfo);
-    close_image();
-    return 1;
+    // Nothing more is read: what follows the last row's data stays unread.
+    return true;
 }
 
-int jpeg_width() { return g_jpeg.width; }
-int jpeg_height() { return g_jpeg.height; }
+}  // namespace tw::image
 
-void jpeg_release() {
-    if (g_jpeg.open) close_image();
+std::unique_ptr<ImageDecode> jpeg_open(const ImageInput& input, ImageFitRule fit, ImageSize* fitted) {
+    return tw::image::JpegDecode::open(input, fit, fitted);
 }
 
 // Registers once: a registry that already holds the decoder keeps its one entry.
 void jpeg_decoder_register() {
-    if (tw::image::decoder_registered(jpeg_check)) return;
-    ImageDecoder record{jpeg_check, jpeg_decode, jpeg_width, jpeg_height, jpeg_release, jpeg_check_fit};
-    decoder_register(record);
+    if (tw::image::decoder_registered(jpeg_open)) return;
+    decoder_register(ImageDecoder{jpeg_open});
 }
-
-namespace tw::image {
-bool jpeg_holding() { return g_jpeg.open; }
-}  // namespace tw::image

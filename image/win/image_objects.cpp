@@ -5,6 +5,7 @@
 #include "runtime/win32.h"
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "image/image.h"
@@ -156,17 +157,15 @@ HANDLE catch_icon(const uint8_t* data, std::size_t length) {
     return icon;
 }
 
-// The decoder path: the current decoder (already found) writes its image into
-// a new top-down bitmap of 24 or 32 bits, of at most `max_pixels` pixels.
-HANDLE decode_current(int kind, int flags, int64_t max_pixels) {
-    using namespace tw::image;
-    const int width = decoder_current_width();
-    const int height = decoder_current_height();
+// The decoder path: the decode (already found) writes its image into a new
+// top-down bitmap of 24 or 32 bits.
+HANDLE decode_image(ImageDecode& decode, int flags) {
+    const int kind = decode.kind();
+    const int width = decode.width();
+    const int height = decode.height();
     if (width < 1 || height < 1 || width > IMAGE_MAX_SIDE || height > IMAGE_MAX_SIDE ||
-        too_many_pixels(width, height, max_pixels)) {
-        decoder_abandon_current();
+        too_many_pixels(width, height, IMAGE_MAX_PIXELS))
         return nullptr;
-    }
     const std::size_t stride = kind == IMAGE_PIXELS_BGRA
                                    ? static_cast<std::size_t>(width) * 4
                                    : static_cast<std::size_t>(width) * 3 + static_cast<std::size_t>(width % 4);
@@ -179,10 +178,7 @@ HANDLE decode_current(int kind, int flags, int64_t max_pixels) {
     info.bmiHeader.biCompression = BI_RGB;
 
     HDC screen = tw::gdi::screen_dc();
-    if (!screen) {
-        decoder_abandon_current();
-        return nullptr;
-    }
+    if (!screen) return nullptr;
     HBITMAP bitmap = nullptr;
     unsigned char* target = nullptr;
     const bool ddb = (flags & IMAGE_FLAG_DDB) != 0;
@@ -197,9 +193,8 @@ HANDLE decode_current(int kind, int flags, int64_t max_pixels) {
     if (target) {
         // A decoding that fails part-way still gives an image: the rows not
         // written keep what the new bitmap held.
-        decoder_decode_current(target, stride);
+        decode.decode(target, stride);
     } else {
-        decoder_abandon_current();
         tw::gdi::delete_bitmap(bitmap);
         bitmap = nullptr;
     }
@@ -234,8 +229,8 @@ intptr_t image_catch(intptr_t number, const void* address, std::size_t length, i
         h = catch_bmp(data, length, flags);
     } else if (tw::image::icon_signature(data, length)) {
         h = catch_icon(data, length);
-    } else if (int kind = tw::image::decoder_find_memory(data, length)) {
-        h = decode_current(kind, flags, IMAGE_MAX_PIXELS);
+    } else if (std::unique_ptr<ImageDecode> decode = tw::image::decoder_open(ImageInput::block(data, length))) {
+        h = decode_image(*decode, flags);
     }
     return store(rec, h, flags);
 }
@@ -256,10 +251,34 @@ bool icon_file_too_large(const std::string& name) {
                                                    IMAGE_MAX_PIXELS);
 }
 
+// A file the decoders read piece by piece through the file calls.
+struct FileReader {
+    HANDLE file;
+    static std::size_t read(void* context, unsigned char* buffer, std::size_t size) {
+        return tw::read_some(static_cast<FileReader*>(context)->file, buffer, size);
+    }
+    static bool rewind(void* context) { return tw::seek(static_cast<FileReader*>(context)->file, 0, false); }
+};
+
+// The decoders asked about a file; with a fit rule a decoder may deliver the
+// fitted size (see load_file). The file is open only while this runs.
+HANDLE decode_file(const std::string& name, int flags, ImageFitRule fit, ImageSize* fitted) {
+    tw::FileCalls& f = tw::file_calls();
+    FileReader reader{f.CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (reader.file == INVALID_HANDLE_VALUE) return nullptr;
+    HANDLE h = nullptr;
+    if (std::unique_ptr<ImageDecode> decode = tw::image::decoder_open(
+            ImageInput::reads(ImageReader{&reader, FileReader::read, FileReader::rewind}), fit, fitted))
+        h = decode_image(*decode, flags);
+    f.CloseHandle(reader.file);
+    return h;
+}
+
 // The shared path of image_load and image_load_fit: the file's first bytes
 // decide between the platform's BMP and icon loading and the decoders. With a
-// fit rule a decoder may hold a reduced image; *fitted receives the size the
-// image is to be made at.
+// fit rule a decoder may deliver the fitted size itself; *fitted receives the
+// size the image is to be made at.
 intptr_t load_file(intptr_t number, tw::TextArg path, int flags, ImageFitRule fit, ImageSize* fitted) {
     ImageRecord* rec = table().prepare(number);
     if (!rec) return 0;
@@ -289,8 +308,8 @@ intptr_t load_file(intptr_t number, tw::TextArg path, int flags, ImageFitRule fi
         return store(rec, nullptr, flags);
     } else if ((h = tw::gdi::load_image(name.c_str(), IMAGE_ICON, LR_LOADFROMFILE)) != nullptr) {
         // an icon at its own size
-    } else if (int kind = tw::image::decoder_find_file_fit(name.c_str(), fit, fitted)) {
-        h = decode_current(kind, flags, fit ? IMAGE_MAX_FIT_PIXELS : IMAGE_MAX_PIXELS);
+    } else {
+        h = decode_file(name, flags, fit, fitted);
     }
     return store(rec, h, flags);
 }

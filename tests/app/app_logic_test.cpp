@@ -270,6 +270,8 @@ TEST(Preview, LargePicturesShrinkToTheBoxSmallOnesStay) {
         {100, 226, true, 99, 225},
         {0, 0, false, 0, 0},          // an image that failed to load
         {4000, 3000, true, 300, 225},
+        {3010, 10, true, 300, 1},     // 0.997 would truncate to 0: a side is never 0
+        {10, 2260, true, 1, 225},
     };
     for (const Case& c : cases) {
         PreviewSize p = preview_size(c.w, c.h, c.box_w, c.box_h);

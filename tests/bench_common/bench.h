@@ -103,8 +103,10 @@ inline std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // A photo-like picture: soft gradients, edges and fine texture, so that the
 // file holds a realistic amount of coded data. Written one row at a time, so
-// that even 96 megapixels need no more than a row of memory.
-inline bool write_photo_jpeg(const std::string& path, int width, int height, int quality = 90) {
+// that even 96 megapixels need no more than a row of memory (progressive
+// files need the library's whole-picture buffers).
+inline bool write_photo_jpeg(const std::string& path, int width, int height, int quality = 90,
+                             bool progressive = false) {
     unsigned seed = 12345;
     const int tile = std::max(1, width / 16);
     return art::write_jpeg_rows(path, width, height, quality, [&](int y, uint8_t* row) {
@@ -119,7 +121,7 @@ inline bool write_photo_jpeg(const std::string& path, int width, int height, int
             row[3 * x + 1] = static_cast<uint8_t>(std::clamp(g, 0, 255));
             row[3 * x + 2] = static_cast<uint8_t>(std::clamp(b, 0, 255));
         }
-    });
+    }, progressive);
 }
 
 // A few hundred bytes whose frame header claims width x height pixels: a

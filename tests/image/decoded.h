@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "image/image.h"
 #include "image/jpeg.h"
@@ -21,22 +23,41 @@ struct Decoded {
     const uint8_t* at(int x, int y) const { return &pixels[static_cast<std::size_t>(y) * stride + 3 * x]; }
 };
 
-// Decodes the image the last successful check holds into rows prefilled with `fill`.
-inline ::testing::AssertionResult decode_held(Decoded& out, uint8_t fill) {
-    out.width = jpeg_width();
-    out.height = jpeg_height();
+// A reader over bytes in memory, counting what it hands out.
+struct BytesReader {
+    const Bytes* data;
+    std::size_t at = 0;
+    static std::size_t read(void* c, unsigned char* buffer, std::size_t size) {
+        auto* r = static_cast<BytesReader*>(c);
+        const std::size_t n = std::min(size, r->data->size() - r->at);
+        std::copy_n(r->data->data() + r->at, n, buffer);
+        r->at += n;
+        return n;
+    }
+    static bool rewind(void* c) {
+        static_cast<BytesReader*>(c)->at = 0;
+        return true;
+    }
+    ImageInput input() { return ImageInput::reads(ImageReader{this, read, rewind}); }
+};
+
+inline ImageInput block(const Bytes& b) { return ImageInput::block(b.data(), b.size()); }
+
+// Decodes what the decode holds into rows prefilled with `fill`.
+inline ::testing::AssertionResult decode_held(ImageDecode& d, Decoded& out, uint8_t fill) {
+    out.width = d.width();
+    out.height = d.height();
     out.stride = static_cast<std::size_t>(out.width) * 3 + static_cast<std::size_t>(out.width % 4);
     out.pixels.assign(out.stride * static_cast<std::size_t>(out.height), fill);
-    if (jpeg_decode(out.pixels.data(), out.stride, 0) != 1) return ::testing::AssertionFailure() << "decode failed";
-    if (tw::image::jpeg_holding()) return ::testing::AssertionFailure() << "decoder still holds the image";
+    if (!d.decode(out.pixels.data(), out.stride)) return ::testing::AssertionFailure() << "decode failed";
     return ::testing::AssertionSuccess();
 }
 
 // Checks and decodes a block into rows prefilled with `fill`.
 inline ::testing::AssertionResult decode(const Bytes& jpeg, Decoded& out, uint8_t fill = 0xAA) {
-    if (jpeg_check(nullptr, jpeg.data(), jpeg.size(), nullptr) != IMAGE_PIXELS_BGR)
-        return ::testing::AssertionFailure() << "check refused the data";
-    return decode_held(out, fill);
+    std::unique_ptr<ImageDecode> d = jpeg_open(block(jpeg));
+    if (!d) return ::testing::AssertionFailure() << "check refused the data";
+    return decode_held(*d, out, fill);
 }
 
 // Every pixel at least `margin` away from a block edge has the block's colour.

@@ -66,10 +66,11 @@ TEST(JpegBridge, NothingIsWrittenBehindTheLastRow) {
     // Rows without padding: the last row ends the target exactly.
     for (int width : {304, 64, 16}) {
         const Bytes j = quadrants(width, 24);
-        ASSERT_EQ(jpeg_check(nullptr, j.data(), j.size(), nullptr), IMAGE_PIXELS_BGR);
+        std::unique_ptr<ImageDecode> d = jpeg_open(samples::block(j));
+        ASSERT_NE(d, nullptr);
         const std::size_t stride = static_cast<std::size_t>(width) * 3;
         Bytes rows(stride * 24 + 64, 0x77);
-        ASSERT_EQ(jpeg_decode(rows.data(), stride, 0), 1);
+        ASSERT_TRUE(d->decode(rows.data(), stride));
         for (std::size_t i = stride * 24; i < rows.size(); ++i) ASSERT_EQ(rows[i], 0x77) << "width " << width;
     }
 }
@@ -133,7 +134,7 @@ TEST(JpegBridge, TruncatedPictureDecodesToItsFullSize) {
     }
     // Cut inside the header: no picture.
     const Bytes head(whole.begin(), whole.begin() + static_cast<long>(sos / 2));
-    EXPECT_EQ(jpeg_check(nullptr, head.data(), head.size(), nullptr), 0);
+    EXPECT_EQ(jpeg_open(samples::block(head)), nullptr);
 }
 
 TEST(JpegBridge, DataThatIsNoPictureIsRefusedAndNothingIsHeld) {
@@ -144,13 +145,17 @@ TEST(JpegBridge, DataThatIsNoPictureIsRefusedAndNothingIsHeld) {
     Bytes soi_only = {0xFF, 0xD8};
     Bytes not_jpeg = {'G', 'I', 'F', '8', '9', 'a'};
     for (const Bytes* b : {&garbage, &empty, &one, &soi_only, &not_jpeg}) {
-        EXPECT_EQ(jpeg_check(nullptr, b->data(), b->size(), nullptr), 0) << b->size();
-        EXPECT_FALSE(tw::image::jpeg_holding());
+        EXPECT_EQ(jpeg_open(samples::block(*b)), nullptr) << b->size();
+        samples::BytesReader r{b};
+        EXPECT_EQ(jpeg_open(r.input()), nullptr) << b->size();
     }
-    EXPECT_EQ(jpeg_check(nullptr, nullptr, 100, nullptr), 0);
-    // A decode without a check does nothing.
-    uint8_t px[4] = {1, 2, 3, 4};
-    EXPECT_EQ(jpeg_decode(px, 4, 0), 0);
+    EXPECT_EQ(jpeg_open(ImageInput::block(nullptr, 100)), nullptr);
+    // A second decode of the same picture does nothing.
+    Decoded d;
+    std::unique_ptr<ImageDecode> once = jpeg_open(samples::block(quadrants(16, 16)));
+    ASSERT_TRUE(samples::decode_held(*once, d, 0));
+    uint8_t px[48] = {1, 2, 3, 4};
+    EXPECT_FALSE(once->decode(px, 48));
     EXPECT_EQ(px[0], 1);
 
     // Unsupported precision and an oversized frame: the header says so.
@@ -158,60 +163,53 @@ TEST(JpegBridge, DataThatIsNoPictureIsRefusedAndNothingIsHeld) {
     const std::size_t sof = samples::find_sof(twelve);
     ASSERT_NE(sof, 0u);
     twelve[sof + 2] = 12;
-    EXPECT_EQ(jpeg_check(nullptr, twelve.data(), twelve.size(), nullptr), 0);
+    EXPECT_EQ(jpeg_open(samples::block(twelve)), nullptr);
     Bytes huge = quadrants(32, 32);
     huge[sof + 3] = 0xEA;  // height 60,000
     huge[sof + 4] = 0x60;
     huge[sof + 5] = 0xEA;  // width 60,000
     huge[sof + 6] = 0x60;
-    EXPECT_EQ(jpeg_check(nullptr, huge.data(), huge.size(), nullptr), 0);
-    EXPECT_FALSE(tw::image::jpeg_holding());
+    EXPECT_EQ(jpeg_open(samples::block(huge)), nullptr);
     // Just within the limit of an image object: the header is accepted.
     Bytes big = huge;
     big[sof + 3] = 0x7F;
     big[sof + 4] = 0xFF;
     big[sof + 5] = 0x00;
     big[sof + 6] = 0x10;
-    ASSERT_EQ(jpeg_check(nullptr, big.data(), big.size(), nullptr), IMAGE_PIXELS_BGR);
-    EXPECT_EQ(jpeg_height(), 32767);
-    jpeg_release();
-    EXPECT_FALSE(tw::image::jpeg_holding());
+    std::unique_ptr<ImageDecode> tall = jpeg_open(samples::block(big));
+    ASSERT_NE(tall, nullptr);
+    EXPECT_EQ(tall->height(), 32767);  // given up undecoded: nothing may stay behind
 }
 
-TEST(JpegBridge, ACheckNotFollowedByItsDecodeIsGivenUpByTheNext) {
-    const Bytes a = quadrants(64, 48), b = quadrants(32, 16);
-    ASSERT_EQ(jpeg_check(nullptr, a.data(), a.size(), nullptr), IMAGE_PIXELS_BGR);
+TEST(JpegBridge, AFileIsReadPieceByPieceAndNothingBeyondItsPicture) {
+    // A picture followed by 4 MB: only the piece holding its end is read.
+    Bytes j = quadrants(80, 60);
+    const std::size_t picture = j.size();
+    j.resize(picture + 4 * 1024 * 1024, 0x00);
+    samples::BytesReader r{&j};
+    std::unique_ptr<ImageDecode> dec = jpeg_open(r.input());
+    ASSERT_NE(dec, nullptr);
+    EXPECT_EQ(dec->width(), 80);
     Decoded d;
-    ASSERT_TRUE(decode(b, d));  // the sanitizer reports the first image if it leaked
-    EXPECT_EQ(d.width, 32);
-}
-
-TEST(JpegBridge, FileIsReadWholeAtCheckTime) {
-    const Bytes j = quadrants(80, 60);
-    const std::string path = ::testing::TempDir() + "bridge_test.jpg";
-    samples::write_file(path, j);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::fseek(f, 5, SEEK_SET);  // the check starts from the beginning
-    ASSERT_EQ(jpeg_check(f, nullptr, 0, path.c_str()), IMAGE_PIXELS_BGR);
-    std::fclose(f);  // nothing more is read from the file
-    std::remove(path.c_str());
-    EXPECT_EQ(jpeg_width(), 80);
-    Decoded d;
-    d.width = 80;
-    d.height = 60;
-    d.stride = 240;
-    d.pixels.assign(240 * 60, 0);
-    ASSERT_EQ(jpeg_decode(d.pixels.data(), d.stride, 0), 1);
+    ASSERT_TRUE(samples::decode_held(*dec, d, 0));
     expect_quadrants(d, 6);
+    EXPECT_LE(r.at, picture + tw::image::kJpegReadBuffer);
 
-    const std::string short_path = ::testing::TempDir() + "bridge_short.jpg";
-    samples::write_file(short_path, Bytes{0xFF});
-    f = std::fopen(short_path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(jpeg_check(f, nullptr, 0, short_path.c_str()), 0);
-    std::fclose(f);
-    std::remove(short_path.c_str());
+    // At 1/8 a progressive picture is read only up to its first DC scans:
+    // here fine noise over the four blocks puts most of the file in AC scans.
+    samples::JpegOptions o;
+    o.progressive = true;
+    const Bytes p = samples::make_jpeg(2048, 1536, [](int x, int y) {
+        const Rgb c = samples::quadrant_colour(x, y, 2048, 1536);
+        const int n = static_cast<int>((x * 7919u + y * 104729u) * 2654435761u >> 28) - 8;
+        return Rgb{uint8_t(c.r + n), uint8_t(c.g + n), uint8_t(c.b + n)};
+    }, o);
+    samples::BytesReader pr{&p};
+    dec = jpeg_open(pr.input(), [](int, int) { return ImageSize{256, 192}; });
+    ASSERT_NE(dec, nullptr);
+    ASSERT_TRUE(samples::decode_held(*dec, d, 0));
+    expect_quadrants(d, 6, 2);
+    EXPECT_LT(pr.at, p.size() / 2);
 }
 
 TEST(JpegBridge, MemorySourceHandsTheBlockOnceThenEndMarkers) {

@@ -62,6 +62,16 @@ Bytes make_jpeg(int width, int height, const std::function<Rgb(int, int)>& pixel
     if (o.progressive) jpeg_simple_progression(&c);
     if (o.arithmetic) c.arith_code = TRUE;
     if (o.restart_rows) c.restart_in_rows = o.restart_rows;
+    c.comp_info[0].h_samp_factor = o.h_samp;
+    c.comp_info[0].v_samp_factor = o.v_samp;
+    std::vector<jpeg_scan_info> scans;
+    if (o.scan_per_coefficient) {
+        if (o.scan_per_coefficient == 1) scans.push_back({c.num_components, {0, 1, 2, 3}, 0, 0, 0, 0});
+        for (int ci = 0; ci < c.num_components; ++ci)
+            for (int k = o.scan_per_coefficient == 1 ? 1 : 0; k < 64; ++k) scans.push_back({1, {ci}, k, k, 0, 0});
+        c.scan_info = scans.data();
+        c.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&c, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * c.input_components);
     // Adobe applications store inverted ink values; libjpeg marks CMYK files as theirs.
@@ -234,6 +244,30 @@ void write_file(const std::string& path, const Bytes& data) {
     if (!f) throw std::runtime_error("cannot write " + path);
     if (!data.empty()) std::fwrite(data.data(), 1, data.size(), f);
     std::fclose(f);
+}
+
+bool djpeg_rgb(const Bytes& jpeg, const std::string& args, int& width, int& height, Bytes& rgb) {
+    std::string djpeg = TW_TEST_DJPEG, dir = "/tmp/";
+    if (djpeg.empty()) return false;
+#ifdef _WIN32
+    // The build's host path, as Wine's drive Z: shows it.
+    std::replace(djpeg.begin(), djpeg.end(), '/', '\\');
+    djpeg = "Z:" + djpeg;
+    dir = std::string(std::getenv("TEMP") ? std::getenv("TEMP") : ".") + "\\";
+#endif
+    const std::string in = dir + "tw_djpeg_in.jpg", out = dir + "tw_djpeg_out.ppm";
+    write_file(in, jpeg);
+    const bool ran = std::system((djpeg + " " + args + " -ppm -outfile " + out + " " + in).c_str()) == 0;
+    std::FILE* f = ran ? std::fopen(out.c_str(), "rb") : nullptr;
+    int maxval = 0;
+    bool ok = f && std::fscanf(f, "P6 %d %d %d", &width, &height, &maxval) == 3 && maxval == 255 &&
+              std::fgetc(f) != EOF;
+    rgb.assign(ok ? static_cast<std::size_t>(width) * height * 3 : 0, 0);
+    ok = ok && std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
+    if (f) std::fclose(f);
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+    return ok;
 }
 
 }  // namespace samples

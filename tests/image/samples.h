@@ -23,6 +23,11 @@ struct JpegOptions {
     bool progressive = false;
     bool arithmetic = false;
     int restart_rows = 0;  // restart markers every n MCU rows
+    int h_samp = 2, v_samp = 2;  // the luminance's sampling factors (chroma 1 x 1)
+    // Progressive with a scan of its own for every AC coefficient of every
+    // component: 1 after one DC scan of all (190 scans for a colour picture),
+    // 2 each component's DC scan just before its own AC scans (192).
+    int scan_per_coefficient = 0;
 };
 
 // A JPEG of width x height whose pixel (x, y) has the colour pixel(x, y).
@@ -57,5 +62,9 @@ struct IconEntry {
 Bytes make_icon(const std::vector<IconEntry>& entries);
 
 void write_file(const std::string& path, const Bytes& data);
+
+// djpeg of the same libjpeg-turbo with `args` (e.g. "-scale 1/8") on the
+// picture, as R, G, B bytes of its PPM output; false when there is no djpeg.
+bool djpeg_rgb(const Bytes& jpeg, const std::string& args, int& width, int& height, Bytes& rgb);
 
 }  // namespace samples
