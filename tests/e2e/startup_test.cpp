@@ -459,3 +459,26 @@ TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
   }
   EXPECT_EQ(read_file(fx.prefs()), prefs);
 }
+
+// A backup program has the settings open (read sharing only) while Tintwerk
+// starts: it says so, runs on defaults, and the save at exit leaves the
+// player's file as it is, even when it is free again by then.
+TEST(Startup, SettingsThatCannotBeReadAtTheStartAreNeverOverwritten) {
+  Fixture fx("prefs_held");
+  fx.set_up_standard_game(std::string(), "Favorite1 = blue.pal\r\nlaps_hot = 9\r\n");
+  const std::string prefs = read_file(fx.prefs());
+  HANDLE backup = CreateFileA(fx.prefs().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(backup, INVALID_HANDLE_VALUE);
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  HWND box = app.dialog_with_text("Einstellungen nicht gelesen !!");
+  ASSERT_NE(box, nullptr) << "no message about the settings";
+  CloseHandle(backup);
+  app.press(box, IDOK);
+  app.settle();
+  SetWindowPos(app.main(), nullptr, 150, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // changed
+  app.settle();
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs));
+}
