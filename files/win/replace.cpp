@@ -277,12 +277,16 @@ FileReplaceResult FileReplacement::write_in_place(std::string_view content, std:
         if (kind_ != CopyKind::InPlace) remove_copy();
         return result;
     }
-    if (overwrite(h, content) && holds(h, content)) {
+    // A step that failed after the bytes went in (the cut, the flush) still
+    // leaves the new content: what the file holds decides.
+    const bool written = overwrite(h, content);
+    const DWORD error = GetLastError();
+    if (holds(h, content)) {
         f.CloseHandle(h);
         remove_copy();
         return FileReplaceResult::Done;
     }
-    result = replace_reason(GetLastError());
+    result = written ? FileReplaceResult::Other : replace_reason(error);
     // Put the old content back; only when that fails too the copy stays,
     // the one whole copy of the new content.
     const bool restored = holds(h, old) || (overwrite(h, old) && holds(h, old));

