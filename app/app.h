@@ -57,8 +57,9 @@ void load_settings();
 // Resolves what interrupted rewrites left beside qz.ini, its untouched copy
 // and options.set.
 void recover_game_files();
-// Tells the player what the start found: settings that could not be read, and
-// what was done with the leftovers of interrupted rewrites.
+// Tells the player, before any requester, that the settings could not be read.
+void report_unread_settings();
+// Tells the player what was done with the leftovers of interrupted rewrites.
 void report_start_files();
 bool save_settings();  // false when the settings file could not be written
 // The ending's file work. The stock palette is put back when the settings ask

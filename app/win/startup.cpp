@@ -136,8 +136,11 @@ void recover_game_files() {
     recover(s.options_path);
 }
 
-void report_start_files() {
+void report_unread_settings() {
     if (app().settings_unreadable) show_message(SETTINGS_NOT_READ_TEXT);
+}
+
+void report_start_files() {
     const std::string not_applied = recovery_text(NOT_APPLIED_TEXT, FileRecovery::NotApplied);
     if (!not_applied.empty()) show_message(not_applied);
     std::string status;
@@ -185,6 +188,7 @@ int run_tintwerk() {
     font_load(APP_FONT, "Lucida Console", 12);
     catch_builtin_images();
     build_main_window();
+    report_unread_settings();
 
     AppState& s = app();
     bool started = find_game_executable();

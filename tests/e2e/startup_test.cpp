@@ -463,9 +463,11 @@ TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
 // A backup program has the settings open (no sharing) at the start:
 // a message, defaults, and the save at exit leaves the file as it is.
 TEST(Startup, SettingsThatCannotBeReadAtTheStartAreNeverOverwritten) {
-  Fixture fx("prefs_held");
-  fx.set_up_standard_game(std::string(), "Favorite1 = blue.pal\r\nlaps_hot = 9\r\n");
-  const std::string prefs = read_file(fx.prefs());
+  Fixture fx("prefs_held", "c:\\games\\kurvo\\");  // found with the defaults
+  fx.install_game();
+  fx.add_standard_palettes();
+  const std::string prefs = "Favorite1 = blue.pal\r\nlaps_hot = 9\r\n";
+  write_file(fx.prefs(), prefs);
   HANDLE backup = CreateFileA(fx.prefs().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   App app(fx.work);
   HWND box = app.dialog_with_text("Einstellungen nicht gelesen !!");

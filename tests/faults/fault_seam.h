@@ -12,10 +12,8 @@ namespace faults {
 
 enum class Kind {
     DiskFull, SharingViolation, AccessDenied, ShortWrite, EndProcess,
-    // ReplaceFileA only, given a backup name: ERROR_UNABLE_TO_MOVE_REPLACEMENT
-    // (both files keep their names), ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 (the
-    // target moved to the backup name, the replacement stays),
-    // ERROR_UNABLE_TO_REMOVE_REPLACED (both keep their names).
+    // ReplaceFileA's ERROR_UNABLE_TO_MOVE_REPLACEMENT, _2 (the target moved
+    // to the backup name) and ERROR_UNABLE_TO_REMOVE_REPLACED.
     ReplaceUnmoved, ReplaceUnmoved2, ReplacedNotRemoved,
 };
 inline constexpr Kind kErrorKinds[] = {Kind::DiskFull, Kind::SharingViolation, Kind::AccessDenied, Kind::ShortWrite};

@@ -1,16 +1,11 @@
-// Every write path of the palette switcher under injected faults: for each
-// call k that the start and the path make, and each kind of failure a real
-// disk gives (full once or from then on, a sharing violation, access denied,
-// a short write, ReplaceFileA's documented failures, the process ending
-// right there), the start and the path run again on fresh real files with
-// call k failing. The player is then told exactly when the path's file did
-// not get its new content (computed here from the fixture), no file handle is
-// left open, and after a second start every file is byte for byte what it
-// was or what it should be and nothing is left beside them. A crash is
-// followed by a crash at every call of the second start's roll-forward, and a
-// third start. The same again while another program holds the file with the
-// read and write sharing the C runtime uses. The number of fault points goes
-// to fault_points.txt beside the program for scripts/test.
+// Every write path of the palette switcher, with the start before it, under
+// injected faults: each call k failing in each way a real disk gives (see
+// fault_seam.h), on fresh real files. The player is told exactly when the
+// file did not get its new content (computed here from the fixture), no
+// handle is left open, and after a second start every file is byte for byte
+// old or new and nothing is left; a crash is followed by one at every call of
+// the next roll-forward. Again while the game holds the file (C runtime
+// sharing). The count goes to fault_points.txt for scripts/test.
 #include <gtest/gtest.h>
 
 #include "runtime/win32.h"
@@ -141,6 +136,7 @@ void start_app(const std::string& folder) {
     g_told.clear();
     SetCurrentDirectoryA(folder.c_str());
     load_settings();
+    report_unread_settings();
     SetCurrentDirectoryA((folder + "paletten").c_str());
     AppState& s = app();
     s.palette_folder = folder + "paletten\\";
@@ -398,7 +394,12 @@ TEST_P(WritePaths, RestoreLeavesQzIniOldOrNew) { exercise(kPaths[1], GetParam())
 TEST_P(WritePaths, HotlapPresetLeavesOptionsSetOldOrNew) { exercise(kPaths[2], GetParam()); }
 TEST_P(WritePaths, RacePresetLeavesOptionsSetOldOrNew) { exercise(kPaths[3], GetParam()); }
 TEST_P(WritePaths, RestoreAtExitLeavesQzIniOldOrNew) { exercise(kPaths[4], GetParam()); }
-TEST_P(WritePaths, SettingsSaveLeavesTheSettingsFileOldOrNew) { exercise(kPaths[5], GetParam()); }
+TEST_P(WritePaths, SettingsSaveLeavesTheSettingsFileOldOrNew) {
+    // Held from the start, the settings cannot be read and are never saved
+    // (the start's sharing faults and the end-to-end test show that).
+    if (GetParam()) GTEST_SKIP() << "held settings are never written";
+    exercise(kPaths[5], GetParam());
+}
 
 INSTANTIATE_TEST_SUITE_P(Faults, WritePaths, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Held" : "Free"; });
