@@ -2,6 +2,7 @@
 // program's actions and its main routine.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,16 @@ void set_status(std::string_view text);
 // Reads a text file the way qz.ini is read: one element per line, spaces
 // trimmed at both ends. False (lines untouched) when it cannot be opened.
 bool read_config_lines(const std::string& path, std::vector<std::string>& lines);
+// The lines of qz.ini's bytes, trimmed as above.
+std::vector<std::string> config_lines(std::string_view bytes);
+
+// Rewrites a game file from what it holds now: `edit` turns the current
+// content (empty, with `missing` set, when there is no file) into the new one,
+// or returns false when there is nothing to write. A file that is there but
+// cannot be read now is left alone. When the game changes the file between
+// the read and an in-place write, the change is made again on its new
+// content, once. True when the file holds the new content.
+bool rewrite_game_file(const std::string& path, const std::function<bool(std::string& content, bool missing)>& edit);
 
 // The main routine: start-up, main loop, ending. Returns the exit code (0).
 int run_tintwerk();
@@ -40,7 +51,16 @@ int run_tintwerk();
 // Start-up steps used by the main routine (and by tests).
 void runtime_init();
 void runtime_release();
+// Resolves what an interrupted rewrite left beside the settings file (fixed
+// as a full path from the working folder), then reads the settings.
 void load_settings();
+// Resolves what interrupted rewrites left beside qz.ini, its untouched copy
+// and options.set.
+void recover_game_files();
+// Tells the player, before any requester, that the settings could not be read.
+void report_unread_settings();
+// Tells the player what was done with the leftovers of interrupted rewrites.
+void report_start_files();
 bool save_settings();  // false when the settings file could not be written
 // The ending's file work. The stock palette is put back when the settings ask
 // for it (a restore that cannot be written is told in a message); true when
@@ -60,7 +80,8 @@ bool scan_palette_folder(const std::string& folder);
 void detect_active_palette();
 void activate_palette();
 bool restore_stock_palette();  // true when qz.ini was written
-bool write_game_config(const std::vector<std::string>& lines);
+// Puts `palette_line` in place of every palette line of qz.ini as it is now.
+bool write_game_config(std::string_view palette_line);
 void apply_hotlap_preset();
 void apply_race_preset();
 void launch_game();

@@ -60,32 +60,3 @@ int64_t file_pos(intptr_t number);
 int64_t file_size(intptr_t number);
 // Writes the pending bytes to the file now. 1 if all were written.
 int file_flush(intptr_t number);
-
-// Whole files.
-
-// 1 when a file of that name exists and can be opened for reading (a folder
-// cannot); it is opened and closed again, sharing reading and writing, so a
-// file another program is writing counts too. 0 otherwise.
-int file_exists(tw::TextArg path);
-
-// 1 when a file or folder of that name is there (whether or not it can be
-// read) or when that cannot be told; 0 only when it is surely missing.
-int file_present(tw::TextArg path);
-
-// Reads the whole file into `bytes`. 1, or 0 when it cannot be opened or read.
-int file_read_all(tw::TextArg path, std::string& bytes);
-// Puts `content` in place as the whole new content of `path` (made when it is
-// missing) without ever leaving it cut or empty: the content goes into a
-// temporary file of a fresh name beside it first and is then put in place;
-// a file another program holds (sharing reading and writing) is written in
-// place and read back, the temporary file kept until that is done. 1 when
-// `path` holds the content; 0 when it is as it was. A write-protected file is
-// never replaced.
-int file_replace_content(tw::TextArg path, std::string_view content);
-// Keeps a copy of `path` under `copy_path` unless a file of that name exists
-// (never overwritten). 1 when the copy is there afterwards.
-int file_keep_copy(tw::TextArg path, tw::TextArg copy_path);
-// The name, without folder, of a temporary file that a replacement of `path`
-// left beside it when it was cut short (it holds the new content then), or
-// empty text.
-std::string file_leftover_copy(tw::TextArg path);

@@ -17,6 +17,10 @@ void prefs_init();
 // file was opened. If it cannot be opened, reads give their defaults, writes
 // are still collected, and prefs_close creates the file with them.
 bool prefs_open(tw::TextArg file_name);
+// After a failed prefs_open, until prefs_close: true when the file is there
+// (or that cannot be told) but could not be opened or read. It is then never
+// rewritten: prefs_close after writes gives false.
+bool prefs_unreadable();
 
 // Closes any open file, then starts `file_name` anew with no entries: the
 // file itself stays as it is until prefs_close puts the complete new content

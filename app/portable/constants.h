@@ -92,8 +92,16 @@ inline constexpr const char* MESSAGE_TITLE = "Achtung";
 inline constexpr const char* CONFIG_FAILURE_TEXT = "Fehler qz.ini";
 inline constexpr const char* SETTINGS_NOT_SAVED_TEXT = "Einstellungen nicht gespeichert !!";
 inline constexpr const char* PRISTINE_COPY_MISSING_TEXT = "qz.ini.orig nicht angelegt";
-// A temporary copy left beside a file by an interrupted rewrite (followed by its name).
-inline constexpr const char* LEFTOVER_TEXT = "Gefunden: ";
+// A settings file that is there but could not be read at the start.
+inline constexpr const char* SETTINGS_NOT_READ_TEXT = "Einstellungen nicht gelesen !!";
+// What the start did with the leftovers of interrupted rewrites, each
+// followed by the names of the files: the new content put in place, an
+// unfinished copy removed, leftovers that stay for the next start, and (a
+// message) a change not applied because the file changed after it was made.
+inline constexpr const char* RECOVERED_TEXT = "Nachgeholt: ";
+inline constexpr const char* TIDIED_TEXT = "Aufger\xE4umt: ";
+inline constexpr const char* NOT_TIDIED_TEXT = "Nicht aufger\xE4umt: ";
+inline constexpr const char* NOT_APPLIED_TEXT = "\xC4nderung nicht \xFC" "bernommen: ";
 
 // "Tintwerk 1.0 - ...": the version as major.minor from the build.
 inline constexpr const char* CREDIT_LINE = "Tintwerk " TW_VERSION_SHORT " - Farbpaletten f\xFCr Pistova";

@@ -7,10 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "files/whole_file.h"
+
 namespace tintwerk {
 
 struct AppState {
     std::string start_folder;     // current folder at start-up, with a trailing "\"
+    std::string settings_path;    // the settings file in start_folder, whatever the folder is later
     std::string palette_folder;   // used as a plain prefix: must end with a separator
     std::string game_exe_path;
     std::string game_ini_path;
@@ -32,6 +35,13 @@ struct AppState {
     bool palette_line_found = false;  // qz.ini had a palette line with "=" at start-up; never cleared
     bool settings_changed = false;  // only ever goes from false to true
     bool pristine_copy_missing = false;  // the last rewrite of qz.ini could not keep qz.ini.orig
+    bool settings_unreadable = false;    // the settings file is there but could not be read: never saved
+    // What the start did with leftovers of interrupted rewrites, by file name.
+    struct Recovery {
+        std::string name;
+        FileRecovery outcome;
+    };
+    std::vector<Recovery> recovered;
     int text_colour = 0;
     int back_colour = 0;
     std::string credit_line;

@@ -2,6 +2,7 @@
 // rewriting the palette lines of qz.ini on activation and restore.
 #include "app/app.h"
 #include "files/file.h"
+#include "files/whole_file.h"
 #include "files/text.h"
 
 namespace tintwerk {
@@ -15,20 +16,6 @@ std::string active_status(const AppState& s) {
 // After a rewrite: the palette named, or that the untouched copy is missing.
 std::string rewritten_status(const AppState& s, std::string normal) {
     return s.pristine_copy_missing ? std::string(PRISTINE_COPY_MISSING_TEXT) : normal;
-}
-
-// Puts `line` in place of every palette line of qz.ini as it is now (lines
-// written by the game since the start are kept); only when the file cannot be
-// read now are the lines read at start-up used. True when qz.ini was written.
-bool rewrite_palette_lines(std::string_view line) {
-    AppState& s = app();
-    if (!s.palette_line_found) return false;
-    std::vector<std::string> lines;
-    if (!read_config_lines(s.game_ini_path, lines)) lines = s.ini_lines;
-    if (replace_palette_lines(lines, line) == 0) return false;  // nothing to switch
-    if (!write_game_config(lines)) return false;
-    s.ini_lines = std::move(lines);
-    return true;
 }
 
 }  // namespace
@@ -60,7 +47,7 @@ void activate_palette() {
         set_status(active_status(s));
         return;
     }
-    if (!rewrite_palette_lines(palette_line(s.palette_folder, s.selected_palette))) {
+    if (!write_game_config(palette_line(s.palette_folder, s.selected_palette))) {
         set_status(CONFIG_FAILURE_TEXT);
         return;
     }
@@ -71,7 +58,7 @@ void activate_palette() {
 bool restore_stock_palette() {
     AppState& s = app();
     s.launch_allowed = true;
-    if (!rewrite_palette_lines(STOCK_PALETTE_LINE)) {
+    if (!write_game_config(STOCK_PALETTE_LINE)) {
         set_status(CONFIG_FAILURE_TEXT);
         return false;
     }
@@ -80,13 +67,28 @@ bool restore_stock_palette() {
     return true;
 }
 
-bool write_game_config(const std::vector<std::string>& lines) {
+bool write_game_config(std::string_view palette_line) {
     AppState& s = app();
     if (!s.palette_line_found) return false;
-    // The untouched copy is made once, before the first rewrite; without it
-    // the rewrite still goes ahead, and the status line says so.
-    s.pristine_copy_missing = file_keep_copy(s.game_ini_path, s.game_ini_path + ".orig") == 0;
-    return file_replace_content(s.game_ini_path, config_text(lines)) != 0;
+    std::vector<std::string> lines;
+    bool copied = false;
+    const bool written = rewrite_game_file(s.game_ini_path, [&](std::string& content, bool missing) {
+        // Lines the game wrote since the start are kept; only a qz.ini that
+        // has gone is made from the lines read at start-up.
+        lines = missing ? s.ini_lines : config_lines(content);
+        if (replace_palette_lines(lines, palette_line) == 0) return false;  // nothing to switch
+        if (!copied) {
+            // The untouched copy is made once, before the first rewrite;
+            // without it the rewrite still goes ahead, and the status line
+            // says so.
+            s.pristine_copy_missing = file_keep_copy(s.game_ini_path, s.game_ini_path + ".orig") == 0;
+            copied = true;
+        }
+        content = config_text(lines);
+        return true;
+    });
+    if (written) s.ini_lines = std::move(lines);
+    return written;
 }
 
 }  // namespace tintwerk

@@ -1,6 +1,7 @@
 // The race option presets: five bytes of options.set.
 #include "app/app.h"
 #include "files/file.h"
+#include "files/whole_file.h"
 
 namespace tintwerk {
 
@@ -10,13 +11,10 @@ namespace {
 // it is, patched (a missing file starts empty and grows with zeros), put in
 // place so that it is either as it was or holds all five.
 bool write_preset(const std::string& path, const std::array<PresetByte, 5>& bytes) {
-    std::string content;
-    if (!file_read_all(path, content)) {
-        if (file_present(path)) return false;  // there, but not to be read: left alone
-        content.clear();
-    }
-    patch_preset(content, bytes);
-    return file_replace_content(path, content) != 0;
+    return rewrite_game_file(path, [&](std::string& content, bool) {
+        patch_preset(content, bytes);
+        return true;
+    });
 }
 
 void apply_preset(Preset preset) {

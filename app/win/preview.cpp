@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "files/dir.h"
 #include "files/file.h"
+#include "files/whole_file.h"
 #include "image/image.h"
 #include "ui/control.h"
 #include "ui/scale.h"

@@ -66,19 +66,19 @@ bool find_palette_folder() {
     return false;
 }
 
-// A temporary copy that an interrupted rewrite left beside qz.ini, its
-// pristine copy, options.set or the settings file holds what was to be
-// written: it is named in the status line and left where it is, never used or
-// removed without the player.
-void report_leftover_copies() {
-    const AppState& s = app();
-    for (const std::string& path :
-         {s.game_ini_path, s.game_ini_path + ".orig", s.options_path, std::string(SETTINGS_FILE)}) {
-        const std::string name = file_leftover_copy(path);
-        if (name.empty()) continue;
-        set_status(shorten_text(text_concat({LEFTOVER_TEXT, name}), STATUS_LIMIT));
-        return;
-    }
+// Resolves the leftovers beside one file and notes what was done.
+void recover(const std::string& path, bool keep_existing = false) {
+    const FileRecovery outcome = file_roll_forward(path, keep_existing);
+    if (outcome != FileRecovery::Nothing) app().recovered.push_back({path_file_part(path), outcome});
+}
+
+// The names of the files whose leftovers ended so, after `label`; empty text
+// when there are none.
+std::string recovery_text(const char* label, FileRecovery outcome) {
+    std::string names;
+    for (const AppState::Recovery& r : app().recovered)
+        if (r.outcome == outcome) names = names.empty() ? r.name : text_concat({names, ", ", r.name});
+    return names.empty() ? std::string() : text_concat({label, names});
 }
 
 }  // namespace
@@ -112,15 +112,47 @@ void runtime_release() {
 void load_settings() {
     AppState& s = app();
     s = initial_state(current_dir());
-    prefs_open(SETTINGS_FILE);
+    // Fixed now: a file requester may change the working folder later.
+    s.settings_path = text_concat({s.start_folder, SETTINGS_FILE});
+    if (s.start_folder.empty()) {
+        // Where the settings are cannot be told: nothing is read, and
+        // nothing written to a folder that may be another.
+        s.settings_unreadable = true;
+    } else {
+        recover(s.settings_path);
+        prefs_open(s.settings_path);
+        s.settings_unreadable = prefs_unreadable();
+    }
     PrefsSettings store;
     read_settings(s, store);
     prefs_close();
     set_runtime_defaults(s);
 }
 
+void recover_game_files() {
+    const AppState& s = app();
+    recover(s.game_ini_path);
+    recover(s.game_ini_path + ".orig", true);
+    recover(s.options_path);
+}
+
+void report_unread_settings() {
+    if (app().settings_unreadable) show_message(SETTINGS_NOT_READ_TEXT);
+}
+
+void report_start_files() {
+    const std::string not_applied = recovery_text(NOT_APPLIED_TEXT, FileRecovery::NotApplied);
+    if (!not_applied.empty()) show_message(not_applied);
+    std::string status;
+    for (const std::string& piece : {recovery_text(NOT_TIDIED_TEXT, FileRecovery::Failed),
+                                     recovery_text(RECOVERED_TEXT, FileRecovery::Completed),
+                                     recovery_text(TIDIED_TEXT, FileRecovery::Removed)})
+        if (!piece.empty()) status = status.empty() ? piece : text_concat({status, "; ", piece});
+    if (!status.empty()) set_status(shorten_text(status, STATUS_LIMIT));
+}
+
 bool save_settings() {
-    if (!prefs_create(SETTINGS_FILE)) return false;
+    if (!prefs_create(app().settings_path)) return false;
     PrefsSettings store;
     write_settings(app(), main_window_geometry(), store);
     return prefs_close();
@@ -137,6 +169,9 @@ bool restore_at_exit() {
 }
 
 void save_at_exit() {
+    // Settings that could not be read are never written over: the start has
+    // told the player.
+    if (app().settings_unreadable) return;
     if (app().settings_changed && !save_settings()) show_message(SETTINGS_NOT_SAVED_TEXT);
 }
 
@@ -159,6 +194,7 @@ int run_tintwerk() {
     font_load(APP_FONT, "Lucida Console", 12);
     catch_builtin_images();
     build_main_window();
+    report_unread_settings();
 
     AppState& s = app();
     bool started = find_game_executable();
@@ -169,8 +205,9 @@ int run_tintwerk() {
     if (dir_is_open(PALETTE_SCAN)) dir_finish(PALETTE_SCAN);
 
     if (started) {
+        recover_game_files();
         detect_active_palette();
-        report_leftover_copies();
+        report_start_files();
         run_main_loop();
         // Half a second for the game, should it be starting, before it finds
         // its stock palette back in qz.ini.

@@ -10,7 +10,8 @@ const FileCalls& system_file_calls() {
     static const FileCalls calls = {::CreateFileA, ::ReadFile,     ::WriteFile,    ::SetFilePointer,
                                     ::SetEndOfFile, ::FlushFileBuffers, ::GetFileSize, ::CloseHandle,
                                     ::MoveFileExA,  ::ReplaceFileA, ::CopyFileA,    ::DeleteFileA,
-                                    ::GetFileAttributesA, ::SetFileAttributesA};
+                                    ::GetFileAttributesA, ::SetFileAttributesA, ::FindFirstFileA,
+                                    ::FindNextFileA, ::FindClose, ::GetCurrentDirectoryA, ::GetFullPathNameA};
     return calls;
 }
 
@@ -82,10 +83,9 @@ bool read_whole(HANDLE handle, std::string& bytes) {
         const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - total, kChunk));
         DWORD got = 0;
         if (!file_calls().ReadFile(handle, bytes.data() + total, chunk, &got, nullptr)) return false;
-        if (got == 0) break;  // the file got shorter: keep what was read
+        if (got == 0) return false;  // ended early: the file is being rewritten
         total += got;
     }
-    bytes.resize(total);
     return true;
 }
 

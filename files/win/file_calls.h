@@ -28,6 +28,12 @@ struct FileCalls {
     BOOL(WINAPI* DeleteFileA)(LPCSTR);
     DWORD(WINAPI* GetFileAttributesA)(LPCSTR);
     BOOL(WINAPI* SetFileAttributesA)(LPCSTR, DWORD);
+    // Folder search and full paths.
+    HANDLE(WINAPI* FindFirstFileA)(LPCSTR, LPWIN32_FIND_DATAA);
+    BOOL(WINAPI* FindNextFileA)(HANDLE, LPWIN32_FIND_DATAA);
+    BOOL(WINAPI* FindClose)(HANDLE);
+    DWORD(WINAPI* GetCurrentDirectoryA)(DWORD, LPSTR);
+    DWORD(WINAPI* GetFullPathNameA)(LPCSTR, DWORD, LPSTR, LPSTR*);
 };
 
 // The table in use; tests may change its entries (and put them back).
@@ -52,7 +58,9 @@ inline bool write_whole(HANDLE handle, std::string_view bytes) {
 }
 // Reads up to `size` bytes; the count read (short only at the end or on an error).
 std::size_t read_some(HANDLE handle, void* data, std::size_t size);
-// The whole file behind an open handle, from its start; false on any error.
+// The whole file behind an open handle, from its start; false on any error,
+// and when the reads end before the size the file had when this began (a file
+// another program is rewriting just then is not taken for its first part).
 bool read_whole(HANDLE handle, std::string& bytes);
 // Moves the handle's position to `offset` from the start (or from the
 // current position when `relative`); false when refused.

@@ -1,31 +1,42 @@
-// Whole-file replacement through a temporary file, with an in-place write
-// for targets another program holds, and the operations built on it.
+// Whole-file replacement through a copy beside the target, step by step.
 #include "files/win/replace.h"
 
-#include "files/dir.h"
-#include "files/file.h"
+#include "files/text.h"
 #include "files/win/file_calls.h"
 
 namespace tw {
 
 bool missing_error(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+FileReplaceResult replace_reason(DWORD error) {
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileReplaceResult::DiskFull;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return FileReplaceResult::Missing;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED: return FileReplaceResult::Held;
+    case ERROR_WRITE_PROTECT: return FileReplaceResult::ReadOnly;
+    default: return FileReplaceResult::Other;
+    }
+}
+
 namespace {
 
-// Tries of fresh temporary names before giving up.
-constexpr int kTemporaryNames = 999;
+// Tries of fresh copy numbers before giving up.
+constexpr int kCopyNumbers = 999;
 
-// The target is held by another program, which shares reading and writing
-// but not deleting: what a replace reports then.
-bool held_error(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
-}
+constexpr const char* kCopySuffixes[] = {".part", ".new", ".inplace", ".old"};
+
+// A replace that may work a moment later: someone has the file open.
+bool refused_error(DWORD error) { return replace_reason(error) == FileReplaceResult::Held; }
 
 // Writes `bytes` over the whole file, cuts it behind them and flushes.
 bool overwrite(HANDLE h, std::string_view bytes) {
     FileCalls& f = file_calls();
-    return seek(h, 0, false) && write_whole(h, bytes) && f.SetEndOfFile(h) &&
-           f.FlushFileBuffers(h);
+    return seek(h, 0, false) && write_whole(h, bytes) && f.SetEndOfFile(h) && f.FlushFileBuffers(h);
 }
 
 bool holds(HANDLE h, std::string_view bytes) {
@@ -33,24 +44,55 @@ bool holds(HANDLE h, std::string_view bytes) {
     return read_whole(h, now) && now == bytes;
 }
 
+// Deletes a file of ours, once more when the first attempt is refused (a
+// scanner may hold it a moment).
+bool delete_ours(const std::string& name) {
+    FileCalls& f = file_calls();
+    return f.DeleteFileA(name.c_str()) || f.DeleteFileA(name.c_str());
+}
+
 }  // namespace
 
-std::string temporary_name(const std::string& target, int n) { return target + ".tw" + std::to_string(n) + ".tmp"; }
+std::string copy_name(const std::string& target, int n, CopyKind kind) {
+    return target + ".tw" + std::to_string(n) + kCopySuffixes[static_cast<int>(kind)];
+}
+
+std::optional<CopyId> parse_copy_name(std::string_view target_file, std::string_view name) {
+    const std::string prefix = std::string(target_file) + ".tw";
+    if (name.size() <= prefix.size() || text_lower(name.substr(0, prefix.size())) != text_lower(prefix))
+        return std::nullopt;
+    std::string_view rest = name.substr(prefix.size());
+    int number = 0;
+    std::size_t digits = 0;
+    while (digits < rest.size() && digits < 4 && rest[digits] >= '0' && rest[digits] <= '9')
+        number = number * 10 + (rest[digits++] - '0');
+    // Only the numbers begin() makes: 1 to 999, no leading zero.
+    if (digits == 0 || rest[0] == '0' || number > kCopyNumbers) return std::nullopt;
+    const std::string suffix = text_lower(rest.substr(digits));
+    for (int k = 0; k < 4; ++k)
+        if (suffix == kCopySuffixes[k]) return CopyId{number, static_cast<CopyKind>(k)};
+    return std::nullopt;
+}
 
 bool FileReplacement::begin() {
     abandon();
-    if (!usable_file_name(target_)) return false;
+    if (!usable_file_name(target_)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
     // Wine's ReplaceFileA refuses names relative to the current folder.
     char full[MAX_PATH * 2];
-    const DWORD length = GetFullPathNameA(target_.c_str(), sizeof full, full, nullptr);
+    const DWORD length = file_calls().GetFullPathNameA(target_.c_str(), sizeof full, full, nullptr);
     if (length > 0 && length < sizeof full) target_ = full;
-    for (int n = 1; n <= kTemporaryNames; ++n) {
-        const std::string name = temporary_name(target_, n);
+    for (int n = 1; n <= kCopyNumbers; ++n) {
+        const std::string name = copy_name(target_, n, CopyKind::Part);
         HANDLE h = file_calls().CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             handle_ = h;
-            temporary_ = name;
+            number_ = n;
+            kind_ = CopyKind::Part;
+            fate_ = CopyFate::Owned;
             return true;
         }
         const DWORD error = GetLastError();
@@ -59,175 +101,201 @@ bool FileReplacement::begin() {
     return false;
 }
 
-void FileReplacement::remove_temporary() {
-    if (temporary_.empty()) return;
-    FileCalls& f = file_calls();
-    // Once more when the first attempt is refused (a scanner may hold it a moment).
-    if (!f.DeleteFileA(temporary_.c_str())) f.DeleteFileA(temporary_.c_str());
-    temporary_.clear();
+bool FileReplacement::rename_copy(CopyKind kind) {
+    if (kind_ == kind) return true;
+    if (!file_calls().MoveFileExA(copy().c_str(), copy_name(target_, number_, kind).c_str(), MOVEFILE_WRITE_THROUGH))
+        return false;
+    kind_ = kind;
+    return true;
+}
+
+void FileReplacement::remove_copy() {
+    if (fate_ == CopyFate::Owned) delete_ours(copy());
+    fate_ = CopyFate::None;
 }
 
 void FileReplacement::abandon() {
     if (handle_ != INVALID_HANDLE_VALUE) file_calls().CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
-    remove_temporary();
+    remove_copy();
 }
 
-bool FileReplacement::finish(std::string_view content, bool keep_existing) {
-    if (handle_ == INVALID_HANDLE_VALUE) return false;
-    FileCalls& f = file_calls();
-    bool ok = write_whole(handle_, content);
-    ok = ok && f.FlushFileBuffers(handle_);
-    const bool closed = f.CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    if (!ok || !closed) {
-        remove_temporary();
-        return false;
-    }
+FileReplaceResult FileReplacement::finish(std::string_view content, std::optional<std::string_view> base) {
+    if (handle_ == INVALID_HANDLE_VALUE) return FileReplaceResult::Other;
+    const FileReplaceResult written = write_copy(content);
+    if (written != FileReplaceResult::Done) return written;
+    return replace(content, base);
+}
 
+FileReplaceResult FileReplacement::complete(const CopyId& copy) {
+    number_ = copy.number;
+    kind_ = copy.kind;
+    fate_ = CopyFate::Owned;
+    std::string content;
+    const std::string name = this->copy();
+    HANDLE h = file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = GetLastError();
+    const bool read = h != INVALID_HANDLE_VALUE && read_whole(h, content);
+    if (!read) error = GetLastError();
+    if (h != INVALID_HANDLE_VALUE) file_calls().CloseHandle(h);
+    FileReplaceResult result = read ? replace(content, std::nullopt) : replace_reason(error);
+    // The copy is the one place of the new content: it waits for the next start.
+    if (result != FileReplaceResult::Done && fate_ == CopyFate::Owned) fate_ = CopyFate::Kept;
+    return result;
+}
+
+// ---- Step 1: write and flush the copy, then name it complete.
+// Fails: the copy is removed; nothing is left and the target is untouched.
+FileReplaceResult FileReplacement::write_copy(std::string_view content) {
+    FileCalls& f = file_calls();
+    bool ok = write_whole(handle_, content) && f.FlushFileBuffers(handle_);
+    DWORD error = ok ? NO_ERROR : GetLastError();
+    if (!f.CloseHandle(handle_) && ok) {
+        ok = false;
+        error = GetLastError();
+    }
+    handle_ = INVALID_HANDLE_VALUE;
+    if (ok && !rename_copy(CopyKind::New)) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (ok) return FileReplaceResult::Done;
+    remove_copy();
+    return replace_reason(error);
+}
+
+// ---- Step 2: replace. The copy takes the target's place.
+// Fails: the target is as it was and the copy removed; only when ReplaceFileA
+// moved the target away and neither can be put back, the copy is kept.
+FileReplaceResult FileReplacement::replace(std::string_view content, std::optional<std::string_view> base) {
+    FileCalls& f = file_calls();
     const DWORD attributes = f.GetFileAttributesA(target_.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // Only a target that is really not there is made by moving.
-        if (!missing_error(GetLastError()) ||
-            !f.MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            remove_temporary();
-            return false;
+        const DWORD error = GetLastError();
+        if (missing_error(error) && f.MoveFileExA(copy().c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            fate_ = CopyFate::None;
+            return FileReplaceResult::Done;
         }
-        temporary_.clear();
-        return true;
+        const DWORD reason = missing_error(error) ? GetLastError() : error;
+        remove_copy();
+        return replace_reason(reason);
     }
     // A write-protected file stays as it is (moving over it would replace it
     // on some systems), and so does one that must be kept.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) || keep_existing) {
-        remove_temporary();
-        return false;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) || keep_existing_) {
+        remove_copy();
+        return FileReplaceResult::ReadOnly;
     }
-    // A target another program holds without delete sharing cannot be
-    // replaced: it is written in place straight away. (Asking ReplaceFileA
-    // anyway leaves a stray temporary file of its own behind under Wine.)
-    HANDLE probe = f.CreateFileA(target_.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        if (held_error(GetLastError())) return write_in_place(content);
-        remove_temporary();
-        return false;
-    }
-    f.CloseHandle(probe);
-    if (f.ReplaceFileA(target_.c_str(), temporary_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                       nullptr)) {
-        temporary_.clear();
-        // The file keeps its own attributes (Wine's replace drops them).
-        const DWORD now = f.GetFileAttributesA(target_.c_str());
-        if (now != INVALID_FILE_ATTRIBUTES && now != attributes) f.SetFileAttributesA(target_.c_str(), attributes);
-        return true;
-    }
-    const DWORD error = GetLastError();
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-        // The old file is gone and the new content is still in the temporary
-        // file: it must get the target's name.
-        if (f.MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            temporary_.clear();
-            return true;
+    const std::string backup = copy_name(target_, number_, CopyKind::Old);
+    DWORD error = NO_ERROR;
+    for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
+        if (attempt > 0) Sleep(kReplaceRetryPauseMs);
+        // A target held without delete sharing cannot be replaced: asking
+        // ReplaceFileA anyway leaves a stray temporary file of its own
+        // behind under Wine, so it is asked only when the target can be
+        // opened for deleting.
+        HANDLE probe = f.CreateFileA(target_.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            error = GetLastError();
+            if (refused_error(error)) continue;
+            remove_copy();
+            return replace_reason(error);
         }
-        temporary_.clear();  // the only copy of the content: kept
-        return false;
+        f.CloseHandle(probe);
+        if (f.ReplaceFileA(target_.c_str(), copy().c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                           nullptr, nullptr)) {
+            fate_ = CopyFate::None;
+            delete_ours(backup);
+            // The file keeps its own attributes (Wine's replace drops them).
+            const DWORD now = f.GetFileAttributesA(target_.c_str());
+            if (now != INVALID_FILE_ATTRIBUTES && now != attributes) f.SetFileAttributesA(target_.c_str(), attributes);
+            return FileReplaceResult::Done;
+        }
+        error = GetLastError();
+        // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves the target under the
+        // backup name, ERROR_UNABLE_TO_MOVE_REPLACEMENT may leave no target.
+        if (f.GetFileAttributesA(target_.c_str()) == INVALID_FILE_ATTRIBUTES && missing_error(GetLastError()))
+            return settle_moved_target(error);
+        if (!refused_error(error)) break;
     }
-    if (!held_error(error)) {
-        remove_temporary();
-        return false;
-    }
-    return write_in_place(content);
+    if (refused_error(error) && target_held()) return write_in_place(content, base);
+    remove_copy();
+    return replace_reason(error);
 }
 
-bool FileReplacement::write_in_place(std::string_view content) {
+FileReplaceResult FileReplacement::settle_moved_target(DWORD error) {
+    FileCalls& f = file_calls();
+    const std::string backup = copy_name(target_, number_, CopyKind::Old);
+    if (f.MoveFileExA(copy().c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        fate_ = CopyFate::None;
+        delete_ours(backup);
+        return FileReplaceResult::Done;
+    }
+    if (f.MoveFileExA(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH))
+        remove_copy();
+    else
+        fate_ = CopyFate::Kept;
+    return replace_reason(error);
+}
+
+// Held by another program: it can be opened for writing (the delete probe
+// was refused already).
+bool FileReplacement::target_held() {
+    FileCalls& f = file_calls();
+    HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    f.CloseHandle(h);
+    return true;
+}
+
+// ---- Step 3: write in place, for a target another program holds.
+// Fails: the old content is put back and the copy removed; when that fails
+// too, the target may be cut and the copy (.inplace) is kept for the next start.
+FileReplaceResult FileReplacement::write_in_place(std::string_view content, std::optional<std::string_view> base) {
     FileCalls& f = file_calls();
     HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        remove_temporary();
-        return false;
+        const DWORD error = GetLastError();
+        if (kind_ != CopyKind::InPlace) remove_copy();
+        return replace_reason(error);
     }
     std::string old;
-    if (!read_whole(h, old)) {
+    FileReplaceResult result = FileReplaceResult::Done;
+    if (!read_whole(h, old))
+        result = replace_reason(GetLastError());
+    else if (base && old != *base)
+        result = FileReplaceResult::Changed;  // the game wrote it since: not over its content
+    else if (!rename_copy(CopyKind::InPlace))
+        result = replace_reason(GetLastError());
+    if (result != FileReplaceResult::Done) {
         f.CloseHandle(h);
-        remove_temporary();
-        return false;
+        if (kind_ != CopyKind::InPlace) remove_copy();
+        return result;
     }
-    if (overwrite(h, content) && holds(h, content)) {
+    // A step that failed after the bytes went in (the cut, the flush) still
+    // leaves the new content: what the file holds decides.
+    const bool written = overwrite(h, content);
+    const DWORD error = GetLastError();
+    if (holds(h, content)) {
         f.CloseHandle(h);
-        remove_temporary();
-        return true;
+        remove_copy();
+        return FileReplaceResult::Done;
     }
-    // Put the old content back; only when that fails too the temporary file
-    // stays, the one copy of the new content.
-    const bool restored = overwrite(h, old) && holds(h, old);
+    result = written ? FileReplaceResult::Other : replace_reason(error);
+    // Put the old content back; only when that fails too the copy stays,
+    // the one whole copy of the new content.
+    const bool restored = holds(h, old) || (overwrite(h, old) && holds(h, old));
     f.CloseHandle(h);
     if (restored)
-        remove_temporary();
+        remove_copy();
     else
-        temporary_.clear();
-    return false;
+        fate_ = CopyFate::Kept;
+    return result == FileReplaceResult::Done ? FileReplaceResult::Other : result;
 }
 
 }  // namespace tw
-
-int file_replace_content(tw::TextArg path, std::string_view content) {
-    tw::FileReplacement replacement(path.str());
-    return replacement.begin() && replacement.finish(content) ? 1 : 0;
-}
-
-namespace {
-
-// Opens an existing file for reading, sharing reading and writing (the game
-// may be writing it); INVALID_HANDLE_VALUE when it cannot.
-HANDLE open_shared_for_reading(const std::string& name) {
-    if (!tw::usable_file_name(name)) return INVALID_HANDLE_VALUE;
-    return tw::file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-}  // namespace
-
-int file_exists(tw::TextArg path) {
-    HANDLE h = open_shared_for_reading(path.str());
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    tw::file_calls().CloseHandle(h);
-    return 1;
-}
-
-int file_present(tw::TextArg path) {
-    const std::string name = path.str();
-    if (!tw::usable_file_name(name)) return 0;
-    if (tw::file_calls().GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
-    // Only a name that is surely not there counts as missing.
-    return tw::missing_error(GetLastError()) ? 0 : 1;
-}
-
-int file_read_all(tw::TextArg path, std::string& bytes) {
-    HANDLE h = open_shared_for_reading(path.str());
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    const bool ok = tw::read_whole(h, bytes);
-    tw::file_calls().CloseHandle(h);
-    return ok ? 1 : 0;
-}
-
-int file_keep_copy(tw::TextArg path, tw::TextArg copy_path) {
-    const std::string copy = copy_path.str();
-    if (tw::file_calls().GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
-    std::string bytes;
-    if (!file_read_all(path, bytes)) return 0;
-    tw::FileReplacement replacement(copy);
-    return replacement.begin() && replacement.finish(bytes, true) ? 1 : 0;
-}
-
-std::string file_leftover_copy(tw::TextArg path) {
-    const std::string target = path.str();
-    const std::string folder = path_folder_part(target);
-    const std::string pattern = path_file_part(target) + ".tw*.tmp";
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return std::string();
-    std::string name = found.cFileName;
-    FindClose(search);
-    return name;
-}

@@ -11,6 +11,12 @@ bool Store::open(std::string_view name) {
     writable_ = file_ != nullptr;
     if (!file_) file_ = files_.open_existing(file_name, false);
     if (!file_) {
+        if (files_.present(file_name)) {
+            // There, but another program keeps it from us: it stays as it is,
+            // whatever is written.
+            unreadable_ = true;
+            return false;
+        }
         // Writes are collected and the file is created when closing.
         pending_name_ = std::move(file_name);
         return false;
@@ -64,7 +70,7 @@ bool Store::close() {
         ok = files_.finish_replace(replacement_, document_.serialize());
         replacement_ = nullptr;
     } else if (modified_) {
-        if (file_ && (unreadable_ || !writable_)) {
+        if (unreadable_ || (file_ && !writable_)) {
             ok = false;  // never overwrite what could not be read, nor a file opened read-only
         } else {
             const std::string name = file_ ? name_ : pending_name_.value_or(std::string());

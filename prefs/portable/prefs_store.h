@@ -26,6 +26,9 @@ public:
     // Reads the whole file from its start. False if it cannot be read.
     virtual bool read_all(Handle file, std::string& bytes) = 0;
     virtual void close(Handle file) = 0;
+    // Whether a file or folder of that name is there, or that cannot be told
+    // (a file that cannot be opened may still be there).
+    virtual bool present(const std::string& name) = 0;
     // Begins replacing the whole content of the file (made when missing):
     // a temporary file beside it; the file itself is not touched yet. Null
     // when no replacement can be made there.
@@ -52,11 +55,13 @@ public:
 
     bool is_open() const { return file_ != nullptr || replacement_ != nullptr; }
     bool is_detached() const { return pending_name_.has_value(); }
+    // The file of the last open() is there but could not be read.
+    bool unreadable() const { return unreadable_; }
     bool modified() const { return modified_; }
     const Document& document() const { return document_; }
 
 private:
-    bool active() const { return is_open() || pending_name_.has_value(); }
+    bool active() const { return is_open() || pending_name_.has_value() || unreadable_; }
 
     FileAccess& files_;
     FileAccess::Handle file_ = nullptr;         // the file opened for reading
@@ -64,7 +69,7 @@ private:
     bool writable_ = false;                     // it could be opened for writing
     FileAccess::Handle replacement_ = nullptr;  // the new file of create()
     std::optional<std::string> pending_name_;  // held after a failed open
-    bool unreadable_ = false;  // open, but its content could not be read
+    bool unreadable_ = false;  // there, but it could not be opened or read: never rewritten
     bool modified_ = false;
     Document document_;
 };

@@ -9,6 +9,7 @@
 #include "prefs/portable/prefs_store.h"
 #include "files/win/file_calls.h"
 #include "files/win/replace.h"
+#include "files/whole_file.h"
 #include "runtime/win32.h"
 
 namespace {
@@ -25,6 +26,7 @@ public:
         return tw::read_whole(static_cast<HANDLE>(file), bytes);
     }
     void close(Handle file) override { tw::file_calls().CloseHandle(static_cast<HANDLE>(file)); }
+    bool present(const std::string& name) override { return file_present(name) != 0; }
     Handle begin_replace(const std::string& name) override {
         auto replacement = std::make_unique<tw::FileReplacement>(name);
         if (!replacement->begin()) return nullptr;
@@ -32,7 +34,7 @@ public:
     }
     bool finish_replace(Handle replacement, std::string_view bytes) override {
         std::unique_ptr<tw::FileReplacement> r(static_cast<tw::FileReplacement*>(replacement));
-        return r->finish(bytes);
+        return r->finish(bytes) == FileReplaceResult::Done;
     }
 };
 
@@ -54,6 +56,8 @@ void prefs_init() {
 bool prefs_open(tw::TextArg file_name) {
     return store().open(file_name.view());
 }
+
+bool prefs_unreadable() { return store().unreadable(); }
 
 bool prefs_create(tw::TextArg file_name) {
     return store().create(file_name.view());

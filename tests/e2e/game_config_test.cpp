@@ -268,24 +268,30 @@ TEST(GameConfig, QzIniHeldByTheGameWithReadAndWriteSharingIsStillRewritten) {
   CloseHandle(game);
 }
 
-TEST(GameConfig, ATemporaryCopyLeftByAnInterruptedRewriteIsReportedAndKept) {
+// A complete copy left by a crash is put in place at the next start; an
+// unfinished one is removed; a file that only looks like one stays.
+TEST(GameConfig, ACompleteCopyLeftByAnInterruptedRewriteIsPutInPlaceAtTheNextStart) {
   Fixture fx("leftover");
   fx.set_up_standard_game();
-  const std::string ini = read_file(fx.ini());
   const std::string copy = "PaletteFile = c:\\what\\was\\to\\be\\written.pal\r\n";
-  write_file(fx.ini() + ".tw3.tmp", copy);
+  write_file(fx.ini() + ".tw3.new", copy);
+  write_file(fx.ini() + ".tw4.part", "PaletteFile = c:\\cut");
+  write_file(fx.ini() + ".tw3.tmp", "the player's");
 
   App app(fx.work);
   ASSERT_NE(app.main(), nullptr);
   app.settle();
-  EXPECT_EQ(app.text(CTL_STATUS), "Gefunden: qz.ini.tw3.tmp");
+  EXPECT_EQ(app.text(CTL_STATUS), "Nachgeholt: qz.ini");
+  EXPECT_EQ(read_file(fx.ini()), copy);
+  EXPECT_EQ(read_file(fx.ini() + ".tw3.tmp"), "the player's");
+  EXPECT_FALSE(file_exists(fx.ini() + ".tw3.new"));
+  EXPECT_FALSE(file_exists(fx.ini() + ".tw4.part"));
   app.select("autumn.pal");
   app.click(CTL_ACTIVATE);
   EXPECT_EQ(app.text(CTL_STATUS), "qz.ini= autumn.pal");
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
-  EXPECT_EQ(read_file(fx.ini() + ".tw3.tmp"), copy) << "the copy was used or removed";
-  EXPECT_EQ(read_file(fx.ini()), rewritten_ini(ini, "PaletteFile = " + fx.pals + "autumn.pal"));
+  EXPECT_EQ(read_file(fx.ini()), rewritten_ini(copy, "PaletteFile = " + fx.pals + "autumn.pal"));
 }
 
 TEST(GameConfig, RestoreOnExitIsFollowedByHalfASecondBeforeTheProgramEnds) {

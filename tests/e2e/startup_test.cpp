@@ -459,3 +459,25 @@ TEST(Startup, SettingsThatCannotBeWrittenAtExitAreReported) {
   }
   EXPECT_EQ(read_file(fx.prefs()), prefs);
 }
+
+// A backup program has the settings open (no sharing) at the start:
+// a message, defaults, and the save at exit leaves the file as it is.
+TEST(Startup, SettingsThatCannotBeReadAtTheStartAreNeverOverwritten) {
+  Fixture fx("prefs_held", "c:\\games\\kurvo\\");  // found with the defaults
+  fx.install_game();
+  fx.add_standard_palettes();
+  const std::string prefs = "Favorite1 = blue.pal\r\nlaps_hot = 9\r\n";
+  write_file(fx.prefs(), prefs);
+  HANDLE backup = CreateFileA(fx.prefs().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  App app(fx.work);
+  HWND box = app.dialog_with_text("Einstellungen nicht gelesen !!");
+  ASSERT_NE(box, nullptr) << "no message about the settings";
+  CloseHandle(backup);
+  app.press(box, IDOK);
+  app.settle();
+  SetWindowPos(app.main(), nullptr, 150, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // changed
+  app.settle();
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
+  EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs));
+}

@@ -1,7 +1,8 @@
 // Faults for the file-call table: counts every file call the libraries make,
 // fails the k-th one with the error a real disk gives (or writes only part,
-// or ends the process right there), and keeps count of the file handles
-// opened and not yet closed.
+// or ends the process right there, or fails a ReplaceFileA the ways Windows
+// documents, with their effect on the files), once or from then on, and keeps
+// count of the file and search handles opened and not yet closed.
 #pragma once
 
 #include <string>
@@ -9,9 +10,17 @@
 
 namespace faults {
 
-enum class Kind { DiskFull, SharingViolation, AccessDenied, ShortWrite, EndProcess };
+enum class Kind {
+    DiskFull, SharingViolation, AccessDenied, ShortWrite, EndProcess,
+    // ReplaceFileA's ERROR_UNABLE_TO_MOVE_REPLACEMENT, _2 (the target moved
+    // to the backup name) and ERROR_UNABLE_TO_REMOVE_REPLACED.
+    ReplaceUnmoved, ReplaceUnmoved2, ReplacedNotRemoved,
+};
 inline constexpr Kind kErrorKinds[] = {Kind::DiskFull, Kind::SharingViolation, Kind::AccessDenied, Kind::ShortWrite};
+inline constexpr Kind kReplaceKinds[] = {Kind::ReplaceUnmoved, Kind::ReplaceUnmoved2, Kind::ReplacedNotRemoved};
 const char* kind_name(Kind kind);
+// Whether the kind can hit the named call at all.
+bool applies(Kind kind, const std::string& call);
 
 // The exit code of a process ended by an EndProcess fault.
 inline constexpr unsigned kEndedExitCode = 77;
@@ -21,15 +30,16 @@ void install();
 void remove();
 
 // Counts calls from 0 again; call number `at` (1-based) fails with `kind`;
-// at 0 nothing fails.
-void arm(long at, Kind kind);
+// at 0 nothing fails. `sticky` (disk full only): from that call on, every
+// write fails too, as on a disk that stays full.
+void arm(long at, Kind kind, bool sticky = false);
 void disarm();
 // Calls counted since the last arm, and their names in order.
 long calls();
 const std::vector<std::string>& call_names();
 // Whether the armed fault has happened.
 bool fired();
-// File handles made by CreateFileA and not yet closed.
+// File and search handles made and not yet closed.
 long open_handles();
 
 }  // namespace faults

@@ -1,14 +1,11 @@
-// Every write path of the palette switcher under injected faults: for each
-// call k the path makes, and each kind of failure a real disk gives (full,
-// a sharing violation, access denied, a short write, the process ending right
-// there), the path runs again on fresh real files with call k failing. Then
-// qz.ini, options.set and pal_change.prf are each byte for byte what they were
-// or what they should be afterwards, no temporary file is left (an ended
-// process may leave one, and the next start finds it), no file handle is left
-// open, and the player is told exactly when a file did not get its new content.
-// The same again while another program holds the file with the read and write
-// sharing the C runtime uses. The number of fault points goes to
-// fault_points.txt beside the program for scripts/test.
+// Every write path of the palette switcher, with the start before it, under
+// injected faults: each call k failing in each way a real disk gives (see
+// fault_seam.h), on fresh real files. The player is told exactly when the
+// file did not get its new content (computed here from the fixture), no
+// handle is left open, and after a second start every file is byte for byte
+// old or new and nothing is left; a crash is followed by one at every call of
+// the next roll-forward. Again while the game holds the file (C runtime
+// sharing). The count goes to fault_points.txt for scripts/test.
 #include <gtest/gtest.h>
 
 #include "runtime/win32.h"
@@ -18,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,8 +31,6 @@ using namespace tintwerk;
 
 namespace {
 
-const char* const kFiles[] = {"qz.ini", "options.set", "pal_change.prf"};
-
 const std::string kIni =
     "[Game]\r\nTitle = Pistova\r\n   Version = 1.4   \r\n\r\n[Graphics]\nScreenWidth = 640\r\n"
     "  PaletteFile = c:\\old\\QZ2.pal  \r\nFullscreen = 0\r\n";
@@ -44,38 +40,82 @@ const std::string kPrefs = "; hand-made\r\npaletten = c:\\elsewhere\\\r\nWindow_
 // What the player was told: message boxes and status lines.
 std::vector<std::string> g_told;
 
-const char* const kFailureTexts[] = {"Fehler qz.ini", "Fehler Options.set", "Fehler Palette !!",
-                                     "Einstellungen nicht gespeichert !!"};
+// What tells the player that a file kept its old content.
+const std::vector<std::string> kIniFailures = {"Fehler qz.ini", "Fehler Palette !!", "Fehler qz.ini Palette !!"};
+const std::vector<std::string> kOptionsFailures = {"Fehler Options.set"};
+const std::vector<std::string> kPrefsFailures = {"Einstellungen nicht gespeichert !!", "Einstellungen nicht gelesen !!"};
 
-bool told_failure() {
-    for (const std::string& t : g_told)
-        for (const char* f : kFailureTexts)
-            if (t == f) return true;
-    return false;
+// qz.ini after a rewrite: its lines trimmed, CR LF, the palette line replaced.
+std::string ini_with(const std::string& line) {
+    return "[Game]\r\nTitle = Pistova\r\nVersion = 1.4\r\n\r\n[Graphics]\r\nScreenWidth = 640\r\n" + line +
+           "\r\nFullscreen = 0\r\n";
+}
+
+// The settings saved: the 20 keys in their order, the paths as the start set
+// them, no window (its geometry reads 0).
+std::string settings_written(const std::string& folder) {
+    std::string out = "paletten = " + folder + "paletten\\\r\nVelo.exe = " + folder + "pistova.exe\r\nVelo.ini = " +
+                      folder + "qz.ini\r\nFavorite1 = nix\r\nFavorite2 = nix\r\n";
+    for (const char* key : {"window_x", "window_y", "window_w", "window_h"}) out += std::string(key) + " = 0\r\n";
+    return out + "laps_hot = 10\r\ntyre_hot = 0\r\nverbrauch_hot = 0\r\nsprit_hot = 50\r\ndamage_hot = 0\r\n"
+                 "laps_race = 5\r\ntyre_race = 30\r\nverbrauch_race = 30\r\nsprit_race = 50\r\ndamage_race = 30\r\n"
+                 "set_org_ende = 0\r\n";
 }
 
 struct WritePath {
     const char* name;
     const char* target;  // the file it rewrites
     void (*run)();
+    std::string (*written)(const std::string& folder);  // the target's new content
+    const std::vector<std::string>& failures;
+    bool start_faults;  // the start's calls fail too (once for each file: the start is the same)
 };
 
 const WritePath kPaths[] = {
-    {"activation", "qz.ini", [] { activate_palette(); }},
-    {"restore", "qz.ini", [] { restore_stock_palette(); }},
-    {"hotlap preset", "options.set", [] { apply_hotlap_preset(); }},
-    {"race preset", "options.set", [] { apply_race_preset(); }},
-    {"restore at exit", "qz.ini", [] {
+    {"activation", "qz.ini", [] { activate_palette(); },
+     [](const std::string& f) { return ini_with("PaletteFile = " + f + "paletten\\sunset.pal"); }, kIniFailures,
+     true},
+    {"restore", "qz.ini", [] { restore_stock_palette(); },
+     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false},
+    {"hotlap preset", "options.set", [] { apply_hotlap_preset(); },
+     [](const std::string&) { return std::string("ABCD" "\x0A" "FGHIJKLM" "\0\0\0" "\x32" "RST", 20); },
+     kOptionsFailures, true},
+    {"race preset", "options.set", [] { apply_race_preset(); },
+     [](const std::string&) { return std::string("ABCD" "\x05" "FGHIJKLM" "\x1E\x1E\x1E" "\x32" "RST", 20); },
+     kOptionsFailures, false},
+    {"restore at exit", "qz.ini",
+     [] {
          app().restore_on_exit = 1;
          restore_at_exit();
-     }},
-    {"settings save", "pal_change.prf", save_at_exit},
+     },
+     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false},
+    {"settings save", "pal_change.prf", save_at_exit, settings_written, kPrefsFailures, true},
 };
-
 const WritePath* path_named(const std::string& name) {
     for (const WritePath& p : kPaths)
         if (name == p.name) return &p;
     return nullptr;
+}
+
+bool told_failure(const WritePath& p) {
+    for (const std::string& t : g_told)
+        for (const std::string& f : p.failures)
+            if (t == f) return true;
+    return false;
+}
+
+std::string fixture_bytes(const std::string& name) {
+    return name == "qz.ini" ? kIni : name == "options.set" ? kOptions : kPrefs;
+}
+
+// Writes a file whole, sharing reading and writing (the game may hold it).
+void write_shared(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD done = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    SetEndOfFile(h);
+    CloseHandle(h);
 }
 
 // The game folder of one run, made fresh: qz.ini, options.set, the settings
@@ -83,26 +123,40 @@ const WritePath* path_named(const std::string& name) {
 void make_files(const std::string& folder) {
     tw_test::make_folder(folder);
     tw_test::make_folder(folder + "paletten\\");
-    tw_test::write_bytes(folder + "qz.ini", kIni);
-    tw_test::write_bytes(folder + "options.set", kOptions);
-    tw_test::write_bytes(folder + "pal_change.prf", kPrefs);
+    for (const char* name : {"qz.ini", "options.set", "pal_change.prf"})
+        tw_test::write_bytes(folder + name, fixture_bytes(name));
     tw_test::write_bytes(folder + "paletten\\sunset.pal", "PAL");
 }
 
-// The application as it stands before the action: settings read, qz.ini
-// detected. Works in the folder (the settings file lives in the current one).
+// The program's start as far as the action: the leftovers of earlier runs
+// resolved, the settings read, qz.ini detected. The settings file lives in
+// the working folder at the start; the folder then changes, as the file
+// requester does on Windows.
 void start_app(const std::string& folder) {
+    g_told.clear();
     SetCurrentDirectoryA(folder.c_str());
     load_settings();
+    report_unread_settings();
+    SetCurrentDirectoryA((folder + "paletten").c_str());
     AppState& s = app();
     s.palette_folder = folder + "paletten\\";
     s.game_exe_path = folder + "pistova.exe";
     s.game_ini_path = folder + "qz.ini";
     s.options_path = folder + "options.set";
     s.settings_changed = true;
+    recover_game_files();
     detect_active_palette();
+    report_start_files();
     s.selected_palette = "sunset.pal";
-    g_told.clear();
+}
+
+// The start's roll-forward alone, of the settings file and the game's files.
+void roll_forward(const std::string& folder) {
+    file_roll_forward(folder + "pal_change.prf");
+    AppState& s = app();
+    s.game_ini_path = folder + "qz.ini";
+    s.options_path = folder + "options.set";
+    recover_game_files();
 }
 
 void init_runtime_once() {
@@ -118,22 +172,12 @@ void init_runtime_once() {
     ui_hooks().status = [](std::string_view t) { g_told.emplace_back(t); };
 }
 
-std::map<std::string, std::string> read_files(const std::string& folder) {
+// Every name in the folder with its bytes (the palette folder aside).
+std::map<std::string, std::string> read_folder(const std::string& folder) {
     std::map<std::string, std::string> out;
-    for (const char* f : kFiles) out[f] = tw_test::read_bytes(folder + f);
+    for (const std::string& n : tw_test::folder_names(folder))
+        if (n != "paletten") out[n] = tw_test::read_bytes(folder + n);
     return out;
-}
-
-// Names in the folder besides the game's files and the pristine copy.
-std::vector<std::string> strays(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const std::string& n : tw_test::folder_names(folder)) {
-        if (n == "paletten" || n == "qz.ini.orig") continue;
-        bool known = false;
-        for (const char* f : kFiles) known = known || n == f;
-        if (!known) found.push_back(n);
-    }
-    return found;
 }
 
 // A second program holding a file open for reading and writing with read and
@@ -164,9 +208,10 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
-// Runs the path in a process of its own that ends at call k; its exit code.
-DWORD run_ended_at(const WritePath& p, long k, const std::string& folder) {
-    std::string cmd = "\"" + tw_test::program_folder() + "fault_tests.exe\" --end \"" + p.name + "\" " +
+// Runs the start and the path (or only the roll-forward) in a process of its
+// own that ends at call k; its exit code.
+DWORD run_ended_at(const char* path, long k, const std::string& folder) {
+    std::string cmd = "\"" + tw_test::program_folder() + "fault_tests.exe\" --end \"" + path + "\" " +
                       std::to_string(k) + " \"" + folder.substr(0, folder.size() - 1) + "\"";  // no "\\" before the quote
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -180,9 +225,10 @@ DWORD run_ended_at(const WritePath& p, long k, const std::string& folder) {
     return code;
 }
 
-struct Counts {
-    long points = 0;        // runs with one fault each
-    long kept_copies = 0;   // ended inside an in-place write: the new content kept beside the file
+// One kind of fault: its kind, and whether the disk stays full.
+struct Fault {
+    faults::Kind kind;
+    bool sticky;
 };
 
 class WritePaths : public ::testing::TestWithParam<bool> {
@@ -195,117 +241,151 @@ protected:
         faults::remove();
         std::ofstream out(tw_test::program_folder() + "fault_points.txt");
         if (::testing::UnitTest::GetInstance()->Passed())
-            out << "fault injection: " << total_.points << " fault points, every file old or new";
+            out << "fault injection: " << points_ << " fault points, every file old or new\n";
         else
-            out << "fault injection: FAILED (see the fault_tests output)";
-        if (total_.kept_copies)
-            out << "; " << total_.kept_copies
-                << " ended inside an in-place write left the new content in a recovery copy";
-        out << "\n";
+            out << "fault injection: FAILED (see the fault_tests output)\n";
     }
 
-    // One path: a run without faults for the new content and the number of
-    // calls, then every call failing in every way.
+    // Out of the test's folder, so that it can go.
+    void TearDown() override {
+        holder_.reset();
+        SetCurrentDirectoryA(tw_test::program_folder().c_str());
+    }
+
+    // Fresh files in the run's folder (the same every time: the new content
+    // names it), held by the game when the test asks for that.
+    // The game keeps holding its file from run to run: all else goes, and
+    // the held file is written through the sharing the game allows.
+    void fresh_files(std::map<std::string, std::string> files = {}) {
+        if (!held_ || !holder_ || !holder_->running()) holder_.reset();
+        SetCurrentDirectoryA(tmp.path().c_str());  // out of the folder, so that it goes
+        tw_test::remove_tree(folder_);
+        make_files(folder_);
+        if (holder_ && !files.count(path_->target)) files[path_->target] = fixture_bytes(path_->target);
+        // The game's files first, the copies beside them after, as they were made.
+        for (int copies = 0; copies < 2; ++copies)
+            for (const auto& [name, bytes] : files)
+                if ((name.find(".tw") != std::string::npos) == (copies == 1)) write_shared(folder_ + name, bytes);
+        if (held_ && !holder_) {
+            ASSERT_TRUE(holder_.emplace(folder_ + path_->target).running());
+        }
+    }
+
+    // One path: a run without faults for the number of calls, then every call
+    // failing in every way that can hit it.
     void exercise(const WritePath& p, bool held) {
         SCOPED_TRACE(std::string(p.name) + (held ? ", file held by the game" : ""));
-        const std::string target = p.target;
+        path_ = &p;
+        held_ = held;
         const std::string root = tmp.path() + (held ? "held_" : "") + std::string(p.name).substr(0, 5) + "\\";
         tw_test::make_folder(root);
-        std::map<std::string, std::string> old_files, new_files;
-        std::vector<std::string> names;
-        {
-            const std::string folder = root + "run\\";
-            make_files(folder);
-            old_files = read_files(folder);
-            std::optional<Holder> holder;
-            if (held) {
-                ASSERT_TRUE(holder.emplace(folder + target).running());
-            }
-            start_app(folder);
-            faults::arm(0, faults::Kind::DiskFull);
-            p.run();
-            names = faults::call_names();
-            new_files = read_files(folder);
-            ASSERT_NE(new_files[target], old_files[target]) << "the path without faults changed nothing";
-            ASSERT_FALSE(told_failure());
-            ASSERT_TRUE(strays(folder).empty());
-        }
-        long run = 0;  // runs so far
-        for (long k = 1; k <= static_cast<long>(names.size()); ++k) {
-            std::vector<faults::Kind> kinds(std::begin(faults::kErrorKinds), std::end(faults::kErrorKinds));
-            kinds.push_back(faults::Kind::EndProcess);
-            for (faults::Kind kind : kinds) {
-                if (kind == faults::Kind::ShortWrite && names[k - 1] != "WriteFile") continue;
-                // The same folder every time: the new content names it.
-                const std::string folder = root + "run\\";
-                tw_test::remove_tree(folder);
-                ++run;
-                SCOPED_TRACE("call " + std::to_string(k) + " " + names[k - 1] + ": " + faults::kind_name(kind));
-                make_files(folder);
-                std::optional<Holder> holder;
-                if (held) {
-                ASSERT_TRUE(holder.emplace(folder + target).running());
-            }
-                bool ended = false;
-                if (kind == faults::Kind::EndProcess) {
-                    ASSERT_EQ(run_ended_at(p, k, folder), faults::kEndedExitCode);
-                    ended = true;
+        folder_ = root + "run\\";
+        fresh_files();
+        old_ = read_folder(folder_);
+        new_ = old_;
+        new_[p.target] = p.written(folder_);
+        if (std::string(p.target) == "qz.ini") new_["qz.ini.orig"] = kIni;
+        faults::arm(0, faults::Kind::DiskFull);
+        start_app(folder_);
+        // The start does not depend on the game holding a file: its faults
+        // are run once for each file, with the file free.
+        const long start_calls = faults::calls();
+        const long first = held || !p.start_faults ? start_calls + 1 : 1;
+        p.run();
+        const std::vector<std::string> names = faults::call_names();
+        ASSERT_EQ(read_folder(folder_), new_) << "the path without faults";
+        ASSERT_FALSE(told_failure(p));
+
+        std::vector<Fault> kinds;
+        for (faults::Kind kind : faults::kErrorKinds) kinds.push_back({kind, false});
+        kinds.push_back({faults::Kind::DiskFull, true});
+        for (faults::Kind kind : faults::kReplaceKinds) kinds.push_back({kind, false});
+        kinds.push_back({faults::Kind::EndProcess, false});
+        for (long k = first; k <= static_cast<long>(names.size()); ++k) {
+            for (const Fault& fault : kinds) {
+                if (!faults::applies(fault.kind, names[k - 1])) continue;
+                if (fault.sticky && names[k - 1] != "WriteFile") continue;  // a disk fills up at a write
+                // The first start only reads: a crash there leaves every file as it was.
+                if (fault.kind == faults::Kind::EndProcess && k <= start_calls) continue;
+                SCOPED_TRACE("call " + std::to_string(k) + " " + names[k - 1] + ": " + faults::kind_name(fault.kind) +
+                             (fault.sticky ? " from then on" : ""));
+                fresh_files();
+                if (fault.kind == faults::Kind::EndProcess) {
+                    ASSERT_EQ(run_ended_at(p.name, k, folder_), faults::kEndedExitCode);
+                    crash_the_roll_forward();
                 } else {
-                    start_app(folder);
-                    faults::arm(k, kind);
+                    faults::arm(k, fault.kind, fault.sticky);
+                    start_app(folder_);
                     p.run();
                     faults::disarm();
                     ASSERT_TRUE(faults::fired());
                     EXPECT_EQ(faults::open_handles(), 0) << "a file handle was left open";
+                    const bool got_new = tw_test::read_bytes(folder_ + p.target) == new_[p.target];
+                    EXPECT_EQ(told_failure(p), !got_new) << (got_new ? "a failure was reported for the new content"
+                                                                     : "the old content was kept without a word");
                 }
-                check(folder, target, old_files, new_files, ended);
-                ++total_.points;
+                start_and_check();
+                ++points_;
             }
         }
     }
 
-    void check(const std::string& folder, const std::string& target, std::map<std::string, std::string>& old_files,
-               std::map<std::string, std::string>& new_files, bool ended) {
-        const std::map<std::string, std::string> now = read_files(folder);
-        const std::string leftover = file_leftover_copy(folder + target);
-        for (const char* f : kFiles) {
-            const std::string& bytes = now.at(f);
-            if (bytes == old_files[f] || bytes == new_files[f]) continue;
-            // Ended while the file was being written in place: the recovery
-            // copy beside it holds the whole new content.
-            if (ended && f == target && !leftover.empty() &&
-                tw_test::read_bytes(folder + leftover) == new_files[f]) {
-                ++total_.kept_copies;
-                --total_.points;
-                continue;
+    // A second start; then every file is old or new, and nothing else is there.
+    void start_and_check() {
+        faults::arm(0, faults::Kind::DiskFull);
+        start_app(folder_);
+        EXPECT_EQ(faults::open_handles(), 0) << "the start left a file handle open";
+        const std::map<std::string, std::string> now = read_folder(folder_);
+        for (const auto& [name, bytes] : now) {
+            if (name == "qz.ini.orig") {
+                EXPECT_EQ(bytes, kIni) << "a cut untouched copy";
+            } else if (!old_.count(name)) {
+                ADD_FAILURE() << "left behind: " << name;
+            } else if (bytes != old_[name] && bytes != new_[name]) {
+                ADD_FAILURE() << name << " is neither old nor new:\n" << bytes;
             }
-            ADD_FAILURE() << f << " is neither old nor new:\n" << bytes;
         }
-        if (tw_test::exists(folder + "qz.ini.orig")) {
-            EXPECT_EQ(tw_test::read_bytes(folder + "qz.ini.orig"), old_files["qz.ini"]) << "a cut pristine copy";
+        for (const auto& [name, bytes] : old_) EXPECT_TRUE(now.count(name)) << name << " is gone";
+    }
+
+    // After a crash that left copies: the roll-forward of the start that
+    // resolves them ends at each of its calls in turn, and the start after it
+    // settles all. Once for each set of names left (with the target old, new
+    // or cut), whichever path left them: the roll-forward goes by the names.
+    void crash_the_roll_forward() {
+        const std::map<std::string, std::string> crashed = read_folder(folder_);
+        std::string left;
+        for (const auto& [name, bytes] : crashed)
+            if (name.find(".tw") != std::string::npos) left += name + " ";
+        const std::string target = crashed.count(path_->target) ? crashed.at(path_->target) : "";
+        left += target == old_[path_->target] ? "old" : target == new_[path_->target] ? "new" : "cut";
+        // Held: the second start's in-place roll-forward is checked, its crashes are not.
+        if (held_ || left.find(".tw") == std::string::npos || !crash_states_.insert(left).second) return;
+        faults::arm(0, faults::Kind::DiskFull);
+        roll_forward(folder_);
+        const long calls = faults::calls();
+        for (long j = 1; j <= calls; ++j) {
+            SCOPED_TRACE("the next start's roll-forward ended at its call " + std::to_string(j));
+            fresh_files(crashed);
+            ASSERT_EQ(run_ended_at("roll-forward", j, folder_), faults::kEndedExitCode);
+            start_and_check();
+            ++points_;
         }
-        const std::vector<std::string> left = strays(folder);
-        if (ended) {
-            // Only the rewrite's own temporary files, each one the next start names.
-            for (const std::string& n : left) {
-                bool reported = false;
-                for (const char* f : {"qz.ini", "qz.ini.orig", "options.set", "pal_change.prf"})
-                    reported = reported || file_leftover_copy(folder + f) == n;
-                EXPECT_TRUE(reported) << "a file the start-up does not report: " << n;
-            }
-            return;
-        }
-        EXPECT_TRUE(left.empty()) << "left behind: " << left.front();
-        const bool got_new = now.at(target) == new_files[target];
-        EXPECT_EQ(told_failure(), !got_new) << (got_new ? "a failure was reported for the new content"
-                                                        : "the old content was kept without a word");
+        fresh_files(crashed);
     }
 
     tw_test::TempFolder tmp;
-    static Counts total_;
+    const WritePath* path_ = nullptr;
+    bool held_ = false;
+    std::string folder_;
+    std::map<std::string, std::string> old_, new_;
+    std::optional<Holder> holder_;
+    static std::set<std::string> crash_states_;  // the leftovers whose roll-forward was crashed
+    static long points_;
 };
 
-Counts WritePaths::total_;
+std::set<std::string> WritePaths::crash_states_;
+long WritePaths::points_ = 0;
 
 }  // namespace
 
@@ -314,7 +394,12 @@ TEST_P(WritePaths, RestoreLeavesQzIniOldOrNew) { exercise(kPaths[1], GetParam())
 TEST_P(WritePaths, HotlapPresetLeavesOptionsSetOldOrNew) { exercise(kPaths[2], GetParam()); }
 TEST_P(WritePaths, RacePresetLeavesOptionsSetOldOrNew) { exercise(kPaths[3], GetParam()); }
 TEST_P(WritePaths, RestoreAtExitLeavesQzIniOldOrNew) { exercise(kPaths[4], GetParam()); }
-TEST_P(WritePaths, SettingsSaveLeavesTheSettingsFileOldOrNew) { exercise(kPaths[5], GetParam()); }
+TEST_P(WritePaths, SettingsSaveLeavesTheSettingsFileOldOrNew) {
+    // Held from the start, the settings cannot be read and are never saved
+    // (the start's sharing faults and the end-to-end test show that).
+    if (GetParam()) GTEST_SKIP() << "held settings are never written";
+    exercise(kPaths[5], GetParam());
+}
 
 INSTANTIATE_TEST_SUITE_P(Faults, WritePaths, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Held" : "Free"; });
@@ -365,11 +450,16 @@ int main(int argc, char** argv) {
     // A path run in a process that ends at call k.
     if (argc == 5 && std::string(argv[1]) == "--end") {
         const WritePath* p = path_named(argv[2]);
-        if (!p) return 3;
+        const bool rolling = std::string(argv[2]) == "roll-forward";
+        if (!p && !rolling) return 3;
         init_runtime_once();
         faults::install();
-        start_app(std::string(argv[4]) + "\\");
         faults::arm(std::atol(argv[3]), faults::Kind::EndProcess);
+        if (rolling) {
+            roll_forward(std::string(argv[4]) + "\\");
+            return 0;
+        }
+        start_app(std::string(argv[4]) + "\\");
         p->run();
         return 0;  // the call never came
     }

@@ -1,12 +1,15 @@
 // Whole files on real files under Wine: replacing a file's content (a fresh
-// temporary name, attributes kept, a file held by another program written in
-// place or left alone), keeping a copy once, and the leftovers of a rewrite.
+// copy name, attributes kept, a file held by another program written in place
+// or left alone), keeping a copy once, reads that end early, and the start's
+// roll-forward of what an interrupted rewrite left.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "files/dir.h"
 #include "files/file.h"
+#include "files/whole_file.h"
+#include "files/win/file_calls.h"
 #include "runtime/win32.h"
 #include "tests/files/temp_folder.h"
 
@@ -55,11 +58,11 @@ TEST_F(WholeFiles, ReplacingPutsTheWholeContentInPlaceAndNothingElse) {
     EXPECT_FALSE(exists(tmp / "missing"));
 
     // A file that happens to have the first temporary name is never touched.
-    write_bytes(tmp / "qz.ini.tw1.tmp", "someone else's");
+    write_bytes(tmp / "qz.ini.tw1.part", "someone else's");
     EXPECT_EQ(file_replace_content(path, "newer"), 1);
     EXPECT_EQ(read_bytes(path), "newer");
-    EXPECT_EQ(read_bytes(tmp / "qz.ini.tw1.tmp"), "someone else's");
-    EXPECT_TRUE(others({"qz.ini", "fresh.set", "qz.ini.tw1.tmp"}).empty());
+    EXPECT_EQ(read_bytes(tmp / "qz.ini.tw1.part"), "someone else's");
+    EXPECT_TRUE(others({"qz.ini", "fresh.set", "qz.ini.tw1.part"}).empty());
 
     // Write-protected: refused by the program itself (Wine running as root
     // would move over it; Windows refuses).
@@ -67,7 +70,7 @@ TEST_F(WholeFiles, ReplacingPutsTheWholeContentInPlaceAndNothingElse) {
     EXPECT_EQ(file_replace_content(path, "never"), 0);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(read_bytes(path), "newer");
-    EXPECT_TRUE(others({"qz.ini", "fresh.set", "qz.ini.tw1.tmp"}).empty());
+    EXPECT_TRUE(others({"qz.ini", "fresh.set", "qz.ini.tw1.part"}).empty());
 }
 
 TEST_F(WholeFiles, ReplacingKeepsTheFilesOwnAttributes) {
@@ -92,6 +95,10 @@ TEST_F(WholeFiles, AFileTheGameHoldsWithReadAndWriteSharingIsWrittenInPlace) {
     EXPECT_EQ(file_replace_content(path, "PaletteFile = a much longer name.pal\r\nX = 1\r\n"), 1);
     EXPECT_EQ(read_bytes(path), "PaletteFile = a much longer name.pal\r\nX = 1\r\n");
     EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{}) << "the recovery copy was left";
+    // Changed by the game since it was read: not written over.
+    EXPECT_EQ(file_replace(path, "PaletteFile = c.pal\r\n", "what was read"), FileReplaceResult::Changed);
+    EXPECT_EQ(read_bytes(path), "PaletteFile = a much longer name.pal\r\nX = 1\r\n");
+    EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{});
     // The game's handle still reads the file.
     char first[11] = {};
     DWORD got = 0;
@@ -106,7 +113,7 @@ TEST_F(WholeFiles, AFileHeldWithoutWriteSharingStaysAsItWas) {
     write_bytes(path, "old\r\n");
     HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(file_replace_content(path, "new\r\n"), 0);
+    EXPECT_EQ(file_replace(path, "new\r\n"), FileReplaceResult::Held);
     CloseHandle(reader);
     EXPECT_EQ(read_bytes(path), "old\r\n");
     EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{}) << "a temporary file was left";
@@ -151,10 +158,57 @@ TEST_F(WholeFiles, ReadingPresenceAndLeftovers) {
     ASSERT_EQ(file_read_all(path, bytes), 1);
     EXPECT_EQ(bytes, std::string("a\0b", 3));
 
-    EXPECT_EQ(file_leftover_copy(path), "");
-    write_bytes(tmp / "qz.ini.orig", "x");
-    write_bytes(tmp / "qz.ini.bak", "x");
-    EXPECT_EQ(file_leftover_copy(path), "") << "only the rewrite's own temporary names count";
-    write_bytes(tmp / "qz.ini.tw7.tmp", "new content");
-    EXPECT_EQ(file_leftover_copy(path), "qz.ini.tw7.tmp");
+    // A read that ends before the size the file had is no whole file.
+    auto* real_read = tw::file_calls().ReadFile;
+    tw::file_calls().ReadFile = [](HANDLE, LPVOID, DWORD, LPDWORD got, LPOVERLAPPED) -> BOOL {
+        *got = 0;
+        return TRUE;
+    };
+    EXPECT_EQ(file_read_all(path, bytes), 0);
+    tw::file_calls().ReadFile = real_read;
+}
+
+TEST_F(WholeFiles, TheRollForwardCompletesOrRemovesOnlyItsOwnCopies) {
+    const std::string path = tmp / "qz.ini";
+    auto age = [](const std::string& name, int seconds) {  // the file's last write, `seconds` from now
+        HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ULARGE_INTEGER v;
+        GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&v));
+        v.QuadPart += static_cast<int64_t>(seconds) * 10000000;
+        SetFileTime(h, nullptr, nullptr, reinterpret_cast<FILETIME*>(&v));
+        CloseHandle(h);
+    };
+    struct Row {
+        const char* copy;   // the name left beside qz.ini ("" for none)
+        bool target;        // qz.ini is there
+        int target_age;     // its last write against the copy's
+        FileRecovery outcome;
+        const char* after;  // qz.ini afterwards ("" for missing)
+    } rows[] = {
+        {"", true, 0, FileRecovery::Nothing, "old"},
+        {"qz.ini.tw1.part", true, 0, FileRecovery::Removed, "old"},
+        {"qz.ini.tw2.new", true, -60, FileRecovery::Completed, "copy"},
+        {"qz.ini.tw2.new", false, 0, FileRecovery::Completed, "copy"},
+        {"qz.ini.tw3.new", true, 60, FileRecovery::NotApplied, "old"},  // the game wrote it later
+        {"qz.ini.tw4.inplace", true, 60, FileRecovery::Completed, "copy"},  // cut by the in-place write
+        {"qz.ini.tw5.old", false, 0, FileRecovery::NotApplied, "copy"},  // stopped between the replace's moves
+        {"qz.ini.tw5.old", true, 0, FileRecovery::Removed, "old"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.copy) + (r.target ? "" : ", qz.ini missing"));
+        if (r.target) write_bytes(path, "old");
+        if (*r.copy) write_bytes(tmp / r.copy, "copy");
+        if (r.target) age(path, r.target_age);
+        EXPECT_EQ(file_roll_forward(path), r.outcome);
+        EXPECT_EQ(read_bytes(path), r.after);
+        EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{});
+        DeleteFileA(path.c_str());
+    }
+    // The player's own files that merely look alike are never touched.
+    const std::initializer_list<std::string> players = {"qz.ini", "qz.ini.orig", "qz.ini.tw1.tmp", "qz.ini.tw01.new",
+                                                        "qz.ini.twx.new", "qz.ini.tw2.new.bak", "qz.ini.bak"};
+    for (const std::string& n : players) write_bytes(tmp / n, n);
+    EXPECT_EQ(file_roll_forward(path), FileRecovery::Nothing);
+    EXPECT_EQ(others(players), std::vector<std::string>{});
+    for (const std::string& n : players) EXPECT_EQ(read_bytes(tmp / n), n);
 }

@@ -217,6 +217,7 @@ TEST_F(PrefsFile, LockedFileGivesDefaultsAndAFailedSave) {
     HANDLE lock = CreateFileA(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(prefs_open(p));
+    EXPECT_TRUE(prefs_unreadable()) << "taken for a missing file";
     EXPECT_EQ(prefs_read_int("k", 9), 9);
     prefs_write_int("k", 2);
     EXPECT_FALSE(prefs_close());

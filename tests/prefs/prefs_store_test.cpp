@@ -47,6 +47,7 @@ public:
         close(h);
         return true;
     }
+    bool present(const std::string& name) override { return files.count(name) != 0; }
     void close(Handle h) override {
         delete static_cast<File*>(h);
         --open_handles;
