@@ -25,6 +25,8 @@ AppState& app();
 struct UiHooks {
     void (*message)(std::string_view text) = nullptr;  // replaces the message box
     void (*status)(std::string_view text) = nullptr;   // called besides the status line
+    // Replaces the start's file requesters: the answer to `title`, empty when cancelled.
+    std::string (*file_request)(std::string_view title) = nullptr;
 };
 UiHooks& ui_hooks();
 
@@ -54,6 +56,9 @@ void runtime_release();
 // Resolves what an interrupted rewrite left beside the settings file (fixed
 // as a full path from the working folder), then reads the settings.
 void load_settings();
+// Finds Pistova.exe and qz.ini, asking the player where they are when they
+// cannot be opened; false (after its message) when the player gives none.
+bool find_game_files();
 // Resolves what interrupted rewrites left beside qz.ini, its untouched copy
 // and options.set.
 void recover_game_files();

@@ -22,6 +22,12 @@ public:
     void write_int(std::string_view key, int32_t value) override { prefs_write_int(key, value); }
 };
 
+// The start's file requester, or the hook that stands in for it.
+std::string ask_for_file(const char* title, const char* pattern) {
+    if (ui_hooks().file_request) return text_lower(ui_hooks().file_request(title));
+    return text_lower(file_requester_open(title, app().start_folder, pattern, 0));
+}
+
 // Steps of the file discovery; false ends the program after its message.
 bool find_game_executable() {
     AppState& s = app();
@@ -29,7 +35,7 @@ bool find_game_executable() {
         s.launch_allowed = true;
         return true;
     }
-    const std::string answer = text_lower(file_requester_open("Wo ist Pistova.exe", s.start_folder, "exe|Pistova.exe", 0));
+    const std::string answer = ask_for_file("Wo ist Pistova.exe", "exe|Pistova.exe");
     if (answer.empty()) {
         show_message("Ohne Pistova gehts nicht !!");
         return false;
@@ -44,7 +50,7 @@ bool find_game_executable() {
 bool find_game_config() {
     AppState& s = app();
     if (file_exists(s.game_ini_path)) return true;
-    const std::string answer = text_lower(file_requester_open("Wo ist qz.ini", s.start_folder, "ini|qz.ini", 0));
+    const std::string answer = ask_for_file("Wo ist qz.ini", "ini|qz.ini");
     if (answer.empty()) {
         show_message("Ohne qz.ini gehts nicht !!");
         return false;
@@ -129,6 +135,12 @@ void load_settings() {
     set_runtime_defaults(s);
 }
 
+bool find_game_files() {
+    if (!find_game_executable()) return false;
+    app().options_path = beside_game(app().game_exe_path, "options.set");
+    return find_game_config();
+}
+
 void recover_game_files() {
     const AppState& s = app();
     recover(s.game_ini_path);
@@ -196,12 +208,7 @@ int run_tintwerk() {
     build_main_window();
     report_unread_settings();
 
-    AppState& s = app();
-    bool started = find_game_executable();
-    if (started) {
-        s.options_path = beside_game(s.game_exe_path, "options.set");
-        started = find_game_config() && find_palette_folder();
-    }
+    const bool started = find_game_files() && find_palette_folder();
     if (dir_is_open(PALETTE_SCAN)) dir_finish(PALETTE_SCAN);
 
     if (started) {

@@ -44,6 +44,8 @@ std::vector<std::string> g_told;
 const std::vector<std::string> kIniFailures = {"Fehler qz.ini", "Fehler Palette !!", "Fehler qz.ini Palette !!"};
 const std::vector<std::string> kOptionsFailures = {"Fehler Options.set"};
 const std::vector<std::string> kPrefsFailures = {"Einstellungen nicht gespeichert !!", "Einstellungen nicht gelesen !!"};
+// A start that ends before the action (the player gave no Pistova.exe or qz.ini).
+const std::vector<std::string> kStartFailures = {"Ohne Pistova gehts nicht !!", "Ohne qz.ini gehts nicht !!"};
 
 // qz.ini after a rewrite: its lines trimmed, CR LF, the palette line replaced.
 std::string ini_with(const std::string& line) {
@@ -101,6 +103,9 @@ bool told_failure(const WritePath& p) {
     for (const std::string& t : g_told)
         for (const std::string& f : p.failures)
             if (t == f) return true;
+    for (const std::string& t : g_told)
+        for (const std::string& f : kStartFailures)
+            if (t == f) return true;
     return false;
 }
 
@@ -119,20 +124,22 @@ void write_shared(const std::string& path, const std::string& bytes) {
 }
 
 // The game folder of one run, made fresh: qz.ini, options.set, the settings
-// file and a palette, all with their old content.
+// file, the game and a palette, all with their old content.
 void make_files(const std::string& folder) {
     tw_test::make_folder(folder);
     tw_test::make_folder(folder + "paletten\\");
     for (const char* name : {"qz.ini", "options.set", "pal_change.prf"})
         tw_test::write_bytes(folder + name, fixture_bytes(name));
     tw_test::write_bytes(folder + "paletten\\sunset.pal", "PAL");
+    tw_test::write_bytes(folder + "pistova.exe", "MZ");
 }
 
 // The program's start as far as the action: the leftovers of earlier runs
-// resolved, the settings read, qz.ini detected. The settings file lives in
-// the working folder at the start; the folder then changes, as the file
-// requester does on Windows.
-void start_app(const std::string& folder) {
+// resolved, the settings read, the game's files found (a requester is
+// cancelled: the start then ends), qz.ini detected. The settings file lives
+// in the working folder at the start; the folder then changes, as the file
+// requester does on Windows. False when the start ended.
+bool start_app(const std::string& folder) {
     g_told.clear();
     SetCurrentDirectoryA(folder.c_str());
     load_settings();
@@ -144,10 +151,12 @@ void start_app(const std::string& folder) {
     s.game_ini_path = folder + "qz.ini";
     s.options_path = folder + "options.set";
     s.settings_changed = true;
+    if (!find_game_files()) return false;
     recover_game_files();
     detect_active_palette();
     report_start_files();
     s.selected_palette = "sunset.pal";
+    return true;
 }
 
 // The start's roll-forward alone, of the settings file and the game's files.
@@ -170,6 +179,10 @@ void init_runtime_once() {
     prefs_init();
     ui_hooks().message = [](std::string_view t) { g_told.emplace_back(t); };
     ui_hooks().status = [](std::string_view t) { g_told.emplace_back(t); };
+    ui_hooks().file_request = [](std::string_view t) {
+        g_told.emplace_back(t);
+        return std::string();
+    };
 }
 
 // Every name in the folder with its bytes (the palette folder aside).
@@ -286,7 +299,7 @@ protected:
         new_[p.target] = p.written(folder_);
         if (std::string(p.target) == "qz.ini") new_["qz.ini.orig"] = kIni;
         faults::arm(0, faults::Kind::DiskFull);
-        start_app(folder_);
+        ASSERT_TRUE(start_app(folder_));
         // The start does not depend on the game holding a file: its faults
         // are run once for each file, with the file free.
         const long start_calls = faults::calls();
@@ -315,8 +328,7 @@ protected:
                     crash_the_roll_forward();
                 } else {
                     faults::arm(k, fault.kind, fault.sticky);
-                    start_app(folder_);
-                    p.run();
+                    if (start_app(folder_)) p.run();
                     faults::disarm();
                     ASSERT_TRUE(faults::fired());
                     EXPECT_EQ(faults::open_handles(), 0) << "a file handle was left open";
@@ -359,8 +371,8 @@ protected:
             if (name.find(".tw") != std::string::npos) left += name + " ";
         const std::string target = crashed.count(path_->target) ? crashed.at(path_->target) : "";
         left += target == old_[path_->target] ? "old" : target == new_[path_->target] ? "new" : "cut";
-        // Held: the second start's in-place roll-forward is checked, its crashes are not.
-        if (held_ || left.find(".tw") == std::string::npos || !crash_states_.insert(left).second) return;
+        if (held_) left += " held";  // the game's file is then completed in place
+        if (left.find(".tw") == std::string::npos || !crash_states_.insert(left).second) return;
         faults::arm(0, faults::Kind::DiskFull);
         roll_forward(folder_);
         const long calls = faults::calls();
@@ -459,8 +471,7 @@ int main(int argc, char** argv) {
             roll_forward(std::string(argv[4]) + "\\");
             return 0;
         }
-        start_app(std::string(argv[4]) + "\\");
-        p->run();
+        if (start_app(std::string(argv[4]) + "\\")) p->run();
         return 0;  // the call never came
     }
     ::testing::InitGoogleTest(&argc, argv);
