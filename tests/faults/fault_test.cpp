@@ -25,6 +25,7 @@
 #include "files/files.h"
 #include "prefs/prefs.h"
 #include "tests/faults/fault_seam.h"
+#include "tests/faults/roll_forward.h"
 #include "tests/files/temp_folder.h"
 
 using namespace tintwerk;
@@ -159,15 +160,6 @@ bool start_app(const std::string& folder) {
     return true;
 }
 
-// The start's roll-forward alone, of the settings file and the game's files.
-void roll_forward(const std::string& folder) {
-    file_roll_forward(folder + "pal_change.prf");
-    AppState& s = app();
-    s.game_ini_path = folder + "qz.ini";
-    s.options_path = folder + "options.set";
-    recover_game_files();
-}
-
 void init_runtime_once() {
     static bool done = false;
     if (done) return;
@@ -221,10 +213,11 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
-// Runs the start and the path (or only the roll-forward) in a process of its
-// own that ends at call k; its exit code.
+// Runs the start and the path (or only the roll-forward, in its small
+// program) in a process of its own that ends at call k; its exit code.
 DWORD run_ended_at(const char* path, long k, const std::string& folder) {
-    std::string cmd = "\"" + tw_test::program_folder() + "fault_tests.exe\" --end \"" + path + "\" " +
+    const std::string rolling = "fault_roll_child.exe\" ", program = "fault_tests.exe\" --end \"" + std::string(path) + "\" ";
+    std::string cmd = "\"" + tw_test::program_folder() + (path == std::string("roll-forward") ? rolling : program) +
                       std::to_string(k) + " \"" + folder.substr(0, folder.size() - 1) + "\"";  // no "\\" before the quote
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -462,15 +455,10 @@ int main(int argc, char** argv) {
     // A path run in a process that ends at call k.
     if (argc == 5 && std::string(argv[1]) == "--end") {
         const WritePath* p = path_named(argv[2]);
-        const bool rolling = std::string(argv[2]) == "roll-forward";
-        if (!p && !rolling) return 3;
+        if (!p) return 3;
         init_runtime_once();
         faults::install();
         faults::arm(std::atol(argv[3]), faults::Kind::EndProcess);
-        if (rolling) {
-            roll_forward(std::string(argv[4]) + "\\");
-            return 0;
-        }
         if (start_app(std::string(argv[4]) + "\\")) p->run();
         return 0;  // the call never came
     }
