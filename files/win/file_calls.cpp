@@ -62,6 +62,12 @@ bool seek(HANDLE handle, int64_t offset, bool relative) {
     return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 
+std::string full_path_name(const std::string& name) {
+    char full[MAX_PATH * 2];
+    const DWORD length = file_calls().GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : std::string();
+}
+
 int64_t file_size_of(HANDLE handle) {
     DWORD high = 0;
     SetLastError(NO_ERROR);

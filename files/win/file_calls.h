@@ -67,5 +67,8 @@ bool read_whole(HANDLE handle, std::string& bytes);
 bool seek(HANDLE handle, int64_t offset, bool relative);
 // The file's size, or -1 on an error.
 int64_t file_size_of(HANDLE handle);
+// The full path of `name` from the working folder; empty when it cannot be
+// made (or would not fit a file call).
+std::string full_path_name(const std::string& name);
 
 }  // namespace tw

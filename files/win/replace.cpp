@@ -81,9 +81,7 @@ bool FileReplacement::begin() {
         return false;
     }
     // Wine's ReplaceFileA refuses names relative to the current folder.
-    char full[MAX_PATH * 2];
-    const DWORD length = file_calls().GetFullPathNameA(target_.c_str(), sizeof full, full, nullptr);
-    if (length > 0 && length < sizeof full) target_ = full;
+    if (std::string full = full_path_name(target_); !full.empty()) target_ = std::move(full);
     for (int n = 1; n <= kCopyNumbers; ++n) {
         const std::string name = copy_name(target_, n, CopyKind::Part);
         HANDLE h = file_calls().CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -80,12 +80,9 @@ bool later(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b
 
 FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
     tw::FileCalls& f = tw::file_calls();
-    std::string target = path.str();
-    if (!tw::usable_file_name(target)) return FileRecovery::Nothing;
-    char full[MAX_PATH * 2];
-    const DWORD length = f.GetFullPathNameA(target.c_str(), sizeof full, full, nullptr);
-    if (length == 0 || length >= sizeof full) return FileRecovery::Failed;
-    target = full;
+    if (!tw::usable_file_name(path.str())) return FileRecovery::Nothing;
+    const std::string target = tw::full_path_name(path.str());
+    if (target.empty()) return FileRecovery::Failed;
     const std::string file = path_file_part(target);
 
     // One search finds the target and every copy beside it, with their times.
