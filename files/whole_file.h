@@ -19,33 +19,43 @@ int file_exists(tw::TextArg path);
 // read) or when that cannot be told; 0 only when it is surely missing.
 int file_present(tw::TextArg path);
 
-// Reads the whole file into `bytes`. 1, or 0 when it cannot be opened or
-// read, or the reads end before the size it had when it was opened.
-int file_read_all(tw::TextArg path, std::string& bytes);
-
-// How a replacement of a file's whole content ended.
+// How a replacement of a file's whole content ended, or why a read failed.
 enum class FileReplaceResult {
     Done,      // the file holds the new content
-    Missing,   // its folder is not there
+    Missing,   // it (or its folder) is not there
     Held,      // another program holds it and it could not be written in place
     ReadOnly,  // write-protected, or one to keep that is there already
     DiskFull,  // no room for the new content
-    Changed,   // another program changed it since it was read: nothing written
+    Changed,   // another program changed it since the change was made: nothing written
     Other,     // any other failure
 };
 
+// Reads the whole file into `bytes` once no other program is writing it (a
+// writer is waited for a moment; one that keeps it open longer is taken to
+// hold it for the session, and what it holds then is read). Done, Missing,
+// or why it could not be read.
+FileReplaceResult file_read_complete(tw::TextArg path, std::string& bytes);
+// file_read_complete as a yes or no: 1 when read.
+int file_read_all(tw::TextArg path, std::string& bytes);
+
+// What a change was made from: the file's content as read, or that it was missing.
+struct FileBase {
+    bool missing = false;
+    std::string_view content;
+};
+
 // Puts `content` in place as the whole new content of `path` (made when it is
-// missing). The content goes into a temporary copy beside it first
-// (path.twN.part, flushed, then renamed path.twN.new: complete) and is then
-// put in place with ReplaceFileA, which keeps the file's attributes and
-// permissions. A file another program holds (sharing reading and writing but
-// not deleting) is written in place and read back instead, after a check that
-// it still holds `base` (the content the change was made from), when given.
-// Anything but Done leaves the file as it was, except after a crash or a
-// failed in-place write that could not be undone: the complete copy is then
-// kept, and file_roll_forward completes it at the next start.
-FileReplaceResult file_replace(tw::TextArg path, std::string_view content,
-                               std::optional<std::string_view> base = std::nullopt);
+// missing), only while the file holds `base` (by default what it holds when
+// this begins). The content goes into a temporary copy beside it first
+// (path.twN.TAG.part, flushed, then renamed .new: complete), and just before
+// the copy is put in place with ReplaceFileA (which keeps the file's
+// attributes and permissions) the file is read once more: Changed when it
+// no longer holds the base. Brief holders are waited for. A file another
+// program really holds (sharing reading and writing but not deleting) is
+// written in place and read back instead. Anything but Done leaves the file
+// as it was, except after a crash: the next start's file_roll_forward then
+// completes or removes what is left, by content.
+FileReplaceResult file_replace(tw::TextArg path, std::string_view content, std::optional<FileBase> base = std::nullopt);
 // file_replace as a yes or no: 1 when `path` holds the content.
 int file_replace_content(tw::TextArg path, std::string_view content);
 
@@ -57,13 +67,16 @@ int file_keep_copy(tw::TextArg path, tw::TextArg copy_path);
 enum class FileRecovery {
     Nothing,     // nothing was left
     Completed,   // a complete copy was put in place
-    Removed,     // only an unfinished copy: removed (the file was never touched)
+    Removed,     // only leftovers that no longer mattered: removed
     NotApplied,  // the file changed after the copy was made: kept, the copy removed
     Failed,      // something could not be resolved now (it stays for the next start)
 };
 
 // Resolves what replacements of `path` left beside it, by the names this
-// library makes (path.twN.part, .new, .inplace, .old); no other file is
-// touched. With `keep_existing` (a copy never overwritten) a file that is
-// there keeps its content and the copy goes.
+// library makes (path.twN.TAG.part, .new, .inplace, .old, .void) and by what
+// the files hold: a copy goes in only over the content it was made from (or
+// what its own cut in-place write left, or where the file is missing), and a
+// copy that cannot be put in place now is kept for the next start. No other
+// file is touched. With `keep_existing` (a copy never overwritten) a file
+// that is there keeps its content and the copy goes.
 FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing = false);

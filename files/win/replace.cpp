@@ -1,6 +1,8 @@
 // Whole-file replacement through a copy beside the target, step by step.
 #include "files/win/replace.h"
 
+#include <set>
+
 #include "files/text.h"
 #include "files/win/file_calls.h"
 
@@ -23,15 +25,18 @@ FileReplaceResult replace_reason(DWORD error) {
     }
 }
 
+bool refused_error(DWORD error) { return replace_reason(error) == FileReplaceResult::Held; }
+
+// ---- Waiting for holders.
+
 namespace {
 
-// Tries of fresh copy numbers before giving up.
-constexpr int kCopyNumbers = 999;
+DWORD g_refused_wait_ms = kRefusedWaitMs;
 
-constexpr const char* kCopySuffixes[] = {".part", ".new", ".inplace", ".old"};
-
-// A replace that may work a moment later: someone has the file open.
-bool refused_error(DWORD error) { return replace_reason(error) == FileReplaceResult::Held; }
+std::set<std::string>& held_files() {
+    static std::set<std::string> files;
+    return files;
+}
 
 // Writes `bytes` over the whole file, cuts it behind them and flushes.
 bool overwrite(HANDLE h, std::string_view bytes) {
@@ -44,37 +49,95 @@ bool holds(HANDLE h, std::string_view bytes) {
     return read_whole(h, now) && now == bytes;
 }
 
-// Deletes a file of ours, once more when the first attempt is refused (a
-// scanner may hold it a moment).
-bool delete_ours(const std::string& name) {
+// Opens the target for reading while refusing writers, so that what is read
+// is whole: a writer that has it open makes this fail.
+HANDLE open_unwritten(const std::string& path) {
+    return file_calls().CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Writes a whole small file of ours under a fresh name and flushes it.
+bool write_new_file(const std::string& name, std::string_view bytes) {
     FileCalls& f = file_calls();
-    return f.DeleteFileA(name.c_str()) || f.DeleteFileA(name.c_str());
+    HANDLE h = f.CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = write_whole(h, bytes) && f.FlushFileBuffers(h);
+    const DWORD error = GetLastError();
+    if (!f.CloseHandle(h)) ok = false;
+    if (!ok) {
+        f.DeleteFileA(name.c_str());
+        SetLastError(error);
+    }
+    return ok;
 }
 
 }  // namespace
 
-std::string copy_name(const std::string& target, int n, CopyKind kind) {
-    return target + ".tw" + std::to_string(n) + kCopySuffixes[static_cast<int>(kind)];
+void set_refused_wait_ms(DWORD ms) { g_refused_wait_ms = ms ? ms : kRefusedWaitMs; }
+
+RefusalWait::RefusalWait(bool patient) : patient_(patient) {}
+
+bool RefusalWait::again(DWORD error) {
+    if (!patient_ || !refused_error(error)) return false;
+    const ULONGLONG now = GetTickCount64();
+    if (!started_) {
+        started_ = true;
+        deadline_ = now + g_refused_wait_ms;
+    }
+    if (now >= deadline_) return false;
+    Sleep(kRefusedRetryPauseMs);
+    return true;
 }
 
-std::optional<CopyId> parse_copy_name(std::string_view target_file, std::string_view name) {
-    const std::string prefix = std::string(target_file) + ".tw";
-    if (name.size() <= prefix.size() || text_lower(name.substr(0, prefix.size())) != text_lower(prefix))
-        return std::nullopt;
-    std::string_view rest = name.substr(prefix.size());
-    int number = 0;
-    std::size_t digits = 0;
-    while (digits < rest.size() && digits < 4 && rest[digits] >= '0' && rest[digits] <= '9')
-        number = number * 10 + (rest[digits++] - '0');
-    // Only the numbers begin() makes: 1 to 999, no leading zero.
-    if (digits == 0 || rest[0] == '0' || number > kCopyNumbers) return std::nullopt;
-    const std::string suffix = text_lower(rest.substr(digits));
-    for (int k = 0; k < 4; ++k)
-        if (suffix == kCopySuffixes[k]) return CopyId{number, static_cast<CopyKind>(k)};
-    return std::nullopt;
+bool really_held(const std::string& path) {
+    FileCalls& f = file_calls();
+    HANDLE probe = f.CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        f.CloseHandle(probe);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_LOCK_VIOLATION;
 }
 
-bool FileReplacement::begin() {
+bool held_for_session(const std::string& path) { return held_files().count(text_lower(path)) != 0; }
+
+void note_held(const std::string& path, bool held) {
+    if (held)
+        held_files().insert(text_lower(path));
+    else
+        held_files().erase(text_lower(path));
+}
+
+FileReplaceResult read_complete(const std::string& path, std::string& bytes) {
+    FileCalls& f = file_calls();
+    if (!usable_file_name(path)) return FileReplaceResult::Missing;
+    RefusalWait wait(!held_for_session(path));
+    HANDLE h = INVALID_HANDLE_VALUE;
+    const bool unwritten = retry_refused(wait, [&] { return (h = open_unwritten(path)) != INVALID_HANDLE_VALUE; });
+    DWORD error = GetLastError();
+    if (!unwritten && refused_error(error)) {
+        // Kept open for writing all along (the game while it runs): what it
+        // holds now, sharing its writes.
+        h = f.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) note_held(path, true);
+        error = GetLastError();
+    } else if (unwritten) {
+        note_held(path, false);
+    }
+    if (h == INVALID_HANDLE_VALUE) return replace_reason(error);
+    const bool read = read_whole(h, bytes);
+    error = GetLastError();
+    f.CloseHandle(h);
+    return read ? FileReplaceResult::Done : replace_reason(error) == FileReplaceResult::Missing
+                                                ? FileReplaceResult::Other
+                                                : replace_reason(error);
+}
+
+// ---- The replacement.
+
+bool FileReplacement::begin(std::optional<FileBase> base) {
     abandon();
     if (!usable_file_name(target_)) {
         SetLastError(ERROR_INVALID_NAME);
@@ -82,10 +145,27 @@ bool FileReplacement::begin() {
     }
     // Wine's ReplaceFileA refuses names relative to the current folder.
     if (std::string full = full_path_name(target_); !full.empty()) target_ = std::move(full);
+    std::string now;
+    if (!base) {
+        const FileReplaceResult read = read_complete(target_, now);
+        if (read != FileReplaceResult::Done && read != FileReplaceResult::Missing) return false;
+        base = FileBase{read == FileReplaceResult::Missing, now};
+    }
+    tag_ = content_tag(base->missing ? std::nullopt : std::optional<std::string_view>(base->content));
+    FileCalls& f = file_calls();
     for (int n = 1; n <= kCopyNumbers; ++n) {
-        const std::string name = copy_name(target_, n, CopyKind::Part);
-        HANDLE h = file_calls().CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        // A number is free only when no copy of any kind has it: one that
+        // could not be cleared never stands in a later write's way.
+        WIN32_FIND_DATAA found;
+        HANDLE search = f.FindFirstFileA((target_ + ".tw" + std::to_string(n) + ".*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            f.FindClose(search);
+            continue;
+        }
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        const std::string name = copy_name(target_, n, tag_, CopyKind::Part);
+        HANDLE h = f.CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             handle_ = h;
             number_ = n;
@@ -101,33 +181,58 @@ bool FileReplacement::begin() {
 
 bool FileReplacement::rename_copy(CopyKind kind) {
     if (kind_ == kind) return true;
-    if (!file_calls().MoveFileExA(copy().c_str(), copy_name(target_, number_, kind).c_str(), MOVEFILE_WRITE_THROUGH))
+    const std::string to = copy_name(target_, number_, tag_, kind);
+    if (!retry_refused(wait_, [&] { return file_calls().MoveFileExA(copy().c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0; }))
         return false;
     kind_ = kind;
     return true;
 }
 
+bool FileReplacement::remove_name(const std::string& name) {
+    return retry_refused(wait_, [&] {
+        return file_calls().DeleteFileA(name.c_str()) != 0 || missing_error(GetLastError());
+    });
+}
+
 void FileReplacement::remove_copy() {
-    if (fate_ == CopyFate::Owned) delete_ours(copy());
+    // One that stays after its change went in is resolved by the next start.
+    if (fate_ == CopyFate::Owned) remove_name(copy());
     fate_ = CopyFate::None;
 }
 
 void FileReplacement::abandon() {
     if (handle_ != INVALID_HANDLE_VALUE) file_calls().CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
-    remove_copy();
+    give_up(FileReplaceResult::Other);
 }
 
-FileReplaceResult FileReplacement::finish(std::string_view content, std::optional<std::string_view> base) {
+FileReplaceResult FileReplacement::give_up(FileReplaceResult reason) {
+    const DWORD error = GetLastError();
+    if (fate_ == CopyFate::Owned && completing_) {
+        fate_ = CopyFate::Kept;  // the one whole copy: for the next start
+    } else if (fate_ == CopyFate::Owned) {
+        // A change the player is told failed never goes in later: its copy
+        // goes now, or, held past the wait, is marked so that the next start
+        // removes it instead.
+        if (!remove_name(copy())) write_new_file(copy_name(target_, number_, tag_, CopyKind::Void), "");
+        fate_ = CopyFate::None;
+    }
+    SetLastError(error);
+    return reason;
+}
+
+FileReplaceResult FileReplacement::finish(std::string_view content) {
     if (handle_ == INVALID_HANDLE_VALUE) return FileReplaceResult::Other;
     const FileReplaceResult written = write_copy(content);
     if (written != FileReplaceResult::Done) return written;
-    return replace(content, base);
+    return replace(content);
 }
 
 FileReplaceResult FileReplacement::complete(const CopyId& copy) {
+    completing_ = true;
     number_ = copy.number;
     kind_ = copy.kind;
+    tag_ = copy.tag;
     fate_ = CopyFate::Owned;
     std::string content;
     const std::string name = this->copy();
@@ -137,10 +242,7 @@ FileReplaceResult FileReplacement::complete(const CopyId& copy) {
     const bool read = h != INVALID_HANDLE_VALUE && read_whole(h, content);
     if (!read) error = GetLastError();
     if (h != INVALID_HANDLE_VALUE) file_calls().CloseHandle(h);
-    FileReplaceResult result = read ? replace(content, std::nullopt) : replace_reason(error);
-    // The copy is the one place of the new content: it waits for the next start.
-    if (result != FileReplaceResult::Done && fate_ == CopyFate::Owned) fate_ = CopyFate::Kept;
-    return result;
+    return read ? replace(content) : give_up(replace_reason(error));
 }
 
 // ---- Step 1: write and flush the copy, then name it complete.
@@ -159,54 +261,73 @@ FileReplaceResult FileReplacement::write_copy(std::string_view content) {
         error = GetLastError();
     }
     if (ok) return FileReplaceResult::Done;
-    remove_copy();
-    return replace_reason(error);
+    SetLastError(error);
+    return give_up(replace_reason(error));
+}
+
+// The last moment before the replace: whether the target still holds what
+// the change was made from. A writer that has it open refuses the read.
+FileReplacement::Base FileReplacement::check_base(DWORD& error) {
+    HANDLE h = open_unwritten(target_);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return refused_error(error) ? Base::Refused : missing_error(error) ? Base::Changed : Base::Failed;
+    }
+    std::string now;
+    const bool read = read_whole(h, now);
+    error = GetLastError();
+    file_calls().CloseHandle(h);
+    if (!read) return Base::Failed;
+    return content_tag(now) == tag_ ? Base::Same : Base::Changed;
 }
 
 // ---- Step 2: replace. The copy takes the target's place.
 // Fails: the target is as it was and the copy removed; only when ReplaceFileA
-// moved the target away and neither can be put back, the copy is kept.
-FileReplaceResult FileReplacement::replace(std::string_view content, std::optional<std::string_view> base) {
+// moved the target away and neither can be put back, the copy is marked void
+// beside the backup (the next start puts the backup back).
+FileReplaceResult FileReplacement::replace(std::string_view content) {
     FileCalls& f = file_calls();
     const DWORD attributes = f.GetFileAttributesA(target_.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        // Only a target that is really not there is made by moving.
         const DWORD error = GetLastError();
-        if (missing_error(error) && f.MoveFileExA(copy().c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        if (!missing_error(error)) return give_up(replace_reason(error));
+        // A missing target is made by moving the copy there, when the change
+        // was made from a missing file (or at the start, where nothing is there to go over).
+        if (!completing_ && tag_ != content_tag(std::nullopt)) return give_up(FileReplaceResult::Changed);
+        if (retry_refused(wait_, [&] { return f.MoveFileExA(copy().c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH) != 0; })) {
             fate_ = CopyFate::None;
             return FileReplaceResult::Done;
         }
-        const DWORD reason = missing_error(error) ? GetLastError() : error;
-        remove_copy();
-        return replace_reason(reason);
+        const DWORD moved = GetLastError();
+        // Made by another program meanwhile: not over its content.
+        if (moved == ERROR_ALREADY_EXISTS || moved == ERROR_FILE_EXISTS) return give_up(FileReplaceResult::Changed);
+        return give_up(replace_reason(moved));
     }
     // A write-protected file stays as it is (moving over it would replace it
     // on some systems), and so does one that must be kept.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) || keep_existing_) {
-        remove_copy();
-        return FileReplaceResult::ReadOnly;
-    }
-    const std::string backup = copy_name(target_, number_, CopyKind::Old);
+    if ((attributes & FILE_ATTRIBUTE_READONLY) || keep_existing_) return give_up(FileReplaceResult::ReadOnly);
+    const std::string backup = copy_name(target_, number_, tag_, CopyKind::Old);
+    if (held_for_session(target_)) wait_ = RefusalWait(false);
     DWORD error = NO_ERROR;
-    for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
-        if (attempt > 0) Sleep(kReplaceRetryPauseMs);
+    for (;;) {
+        const Base base = check_base(error);
+        if (base == Base::Refused && wait_.again(error)) continue;
+        if (base == Base::Refused) break;
+        if (base == Base::Changed) return give_up(FileReplaceResult::Changed);
+        if (base == Base::Failed) return give_up(replace_reason(error));
         // A target held without delete sharing cannot be replaced: asking
         // ReplaceFileA anyway leaves a stray temporary file of its own
         // behind under Wine, so it is asked only when the target can be
         // opened for deleting.
-        HANDLE probe = f.CreateFileA(target_.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
-            error = GetLastError();
-            if (refused_error(error)) continue;
-            remove_copy();
-            return replace_reason(error);
+        if (really_held(target_)) {
+            error = ERROR_SHARING_VIOLATION;
+            if (wait_.again(error)) continue;
+            break;
         }
-        f.CloseHandle(probe);
-        if (f.ReplaceFileA(target_.c_str(), copy().c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
-                           nullptr, nullptr)) {
+        if (f.ReplaceFileA(target_.c_str(), copy().c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                           nullptr)) {
             fate_ = CopyFate::None;
-            delete_ours(backup);
+            remove_name(backup);
             // The file keeps its own attributes (Wine's replace drops them).
             const DWORD now = f.GetFileAttributesA(target_.c_str());
             if (now != INVALID_FILE_ATTRIBUTES && now != attributes) f.SetFileAttributesA(target_.c_str(), attributes);
@@ -217,83 +338,111 @@ FileReplaceResult FileReplacement::replace(std::string_view content, std::option
         // backup name, ERROR_UNABLE_TO_MOVE_REPLACEMENT may leave no target.
         if (f.GetFileAttributesA(target_.c_str()) == INVALID_FILE_ATTRIBUTES && missing_error(GetLastError()))
             return settle_moved_target(error);
-        if (!refused_error(error)) break;
+        if (!wait_.again(error)) break;
     }
-    if (refused_error(error) && target_held()) return write_in_place(content, base);
-    remove_copy();
-    return replace_reason(error);
+    // Written in place only while another program really holds it now,
+    // whichever step was refused.
+    if (refused_error(error) && really_held(target_)) return write_in_place(content);
+    SetLastError(error);
+    return give_up(replace_reason(error));
 }
 
 FileReplaceResult FileReplacement::settle_moved_target(DWORD error) {
     FileCalls& f = file_calls();
-    const std::string backup = copy_name(target_, number_, CopyKind::Old);
+    const std::string backup = copy_name(target_, number_, tag_, CopyKind::Old);
     if (f.MoveFileExA(copy().c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
         fate_ = CopyFate::None;
-        delete_ours(backup);
+        remove_name(backup);
         return FileReplaceResult::Done;
     }
-    if (f.MoveFileExA(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH))
-        remove_copy();
-    else
-        fate_ = CopyFate::Kept;
-    return replace_reason(error);
-}
-
-// Held by another program: it can be opened for writing (the delete probe
-// was refused already).
-bool FileReplacement::target_held() {
-    FileCalls& f = file_calls();
-    HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    f.CloseHandle(h);
-    return true;
+    if (f.MoveFileExA(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) return give_up(replace_reason(error));
+    // Both stay: the backup is the file, and the copy must never go over it.
+    if (!completing_ && fate_ == CopyFate::Owned) {
+        write_new_file(copy_name(target_, number_, tag_, CopyKind::Void), "");
+        fate_ = CopyFate::None;
+    }
+    return give_up(replace_reason(error));
 }
 
 // ---- Step 3: write in place, for a target another program holds.
-// Fails: the old content is put back and the copy removed; when that fails
-// too, the target may be cut and the copy (.inplace) is kept for the next start.
-FileReplaceResult FileReplacement::write_in_place(std::string_view content, std::optional<std::string_view> base) {
+// Both contents go into the .inplace copy before the first byte goes over the
+// target. Fails: the old content is put back and the copies removed; when
+// that fails too, the copy is marked void and the next start puts the old
+// content back.
+FileReplaceResult FileReplacement::write_in_place(std::string_view content) {
     FileCalls& f = file_calls();
     HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        if (kind_ != CopyKind::InPlace) remove_copy();
-        return replace_reason(error);
-    }
+    if (h == INVALID_HANDLE_VALUE) return give_up(replace_reason(GetLastError()));
     std::string old;
-    FileReplaceResult result = FileReplaceResult::Done;
-    if (!read_whole(h, old))
-        result = replace_reason(GetLastError());
-    else if (base && old != *base)
-        result = FileReplaceResult::Changed;  // the game wrote it since: not over its content
-    else if (!rename_copy(CopyKind::InPlace))
-        result = replace_reason(GetLastError());
-    if (result != FileReplaceResult::Done) {
+    if (!read_whole(h, old)) {
+        const DWORD error = GetLastError();
         f.CloseHandle(h);
-        if (kind_ != CopyKind::InPlace) remove_copy();
-        return result;
+        SetLastError(error);
+        return give_up(replace_reason(error));
     }
-    // A step that failed after the bytes went in (the cut, the flush) still
-    // leaves the new content: what the file holds decides.
+    if (content_tag(old) != tag_) {
+        f.CloseHandle(h);
+        return give_up(FileReplaceResult::Changed);  // the game wrote it since: not over its content
+    }
+    // The complete copy stays until the in-place copy is there.
+    const std::string in_place = copy_name(target_, number_, tag_, CopyKind::InPlace);
+    if (!write_new_file(in_place, in_place_copy(content, old))) {
+        const DWORD error = GetLastError();
+        f.CloseHandle(h);
+        SetLastError(error);
+        return give_up(replace_reason(error));
+    }
+    remove_copy();
+    kind_ = CopyKind::InPlace;
+    fate_ = CopyFate::Owned;
+    const FileReplaceResult result = overwrite_held(h, content, old);
+    f.CloseHandle(h);
+    return result;
+}
+
+FileReplaceResult FileReplacement::overwrite_held(HANDLE h, std::string_view content, std::string_view old) {
+    // Done only when the flush went through and the file reads back whole.
     const bool written = overwrite(h, content);
     const DWORD error = GetLastError();
-    if (holds(h, content)) {
-        f.CloseHandle(h);
+    if (written && holds(h, content)) {
         remove_copy();
         return FileReplaceResult::Done;
     }
-    result = written ? FileReplaceResult::Other : replace_reason(error);
-    // Put the old content back; only when that fails too the copy stays,
-    // the one whole copy of the new content.
+    const FileReplaceResult result = written ? FileReplaceResult::Other : replace_reason(error);
+    // Put the old content back; when that fails too, the copy is marked void
+    // (or, at the start, kept): the next start puts the old content back.
     const bool restored = holds(h, old) || (overwrite(h, old) && holds(h, old));
-    f.CloseHandle(h);
-    if (restored)
-        remove_copy();
+    if (!restored && !completing_) {
+        write_new_file(copy_name(target_, number_, tag_, CopyKind::Void), "");
+        fate_ = CopyFate::None;
+    }
+    return give_up(result);
+}
+
+FileReplaceResult FileReplacement::complete_in_place(const CopyId& copy, const InPlaceCopy& in_place, bool undo) {
+    completing_ = true;
+    number_ = copy.number;
+    kind_ = copy.kind;
+    tag_ = copy.tag;
+    fate_ = CopyFate::Owned;
+    FileCalls& f = file_calls();
+    HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return give_up(replace_reason(GetLastError()));
+    // What the file holds under this handle must still be what the write left.
+    std::string now;
+    const bool read = read_whole(h, now);
+    const DWORD error = GetLastError();
+    FileReplaceResult result;
+    if (!read)
+        result = give_up(replace_reason(error));
+    else if (!now.empty() && !left_by_in_place_write(now, in_place.content, in_place.base))
+        result = give_up(FileReplaceResult::Changed);
     else
-        fate_ = CopyFate::Kept;
-    return result == FileReplaceResult::Done ? FileReplaceResult::Other : result;
+        result = overwrite_held(h, undo ? in_place.base : in_place.content, now);
+    f.CloseHandle(h);
+    return result;
 }
 
 }  // namespace tw

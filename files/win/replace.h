@@ -1,10 +1,14 @@
 // Replacing a file's whole content without ever leaving it cut or empty, in
 // steps that each leave a known state on disk: the new content goes into a
-// copy beside the target (target.twN.part), is flushed, and the copy is renamed
-// target.twN.new (complete); that is then put in place (ReplaceFileA with the
-// backup target.twN.old), or, for a target another program holds, written
-// into it in place while the copy is named target.twN.inplace. A crash leaves
-// at most these names, which the next start resolves (file_roll_forward).
+// copy beside the target (target.twN.TAG.part, TAG naming the content the
+// change was made from), is flushed, and the copy is renamed .new (complete);
+// just before it is put in place (ReplaceFileA with the backup .old) the
+// target is read once more, and only when it still holds that content does
+// the copy go in. A target another program really holds is written in place
+// instead, with both contents kept in .inplace until the write is done. A
+// crash leaves at most these names, which the next start resolves by content
+// (file_roll_forward); a change the player is told failed is removed, or
+// marked .void so that the next start removes it instead of putting it in.
 // Platform-facing; the files library's whole-file operations and the
 // preference store use it.
 #pragma once
@@ -13,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/portable/copies.h"
 #include "files/whole_file.h"
 #include "runtime/win32.h"
 
@@ -22,36 +27,72 @@ namespace tw {
 bool missing_error(DWORD error);
 // The reason a failed file call gives, by its error code.
 FileReplaceResult replace_reason(DWORD error);
+// An error another program's brief open gives: it may work a moment later.
+bool refused_error(DWORD error);
 
-// The copies a replacement makes beside its target, by what they hold.
-enum class CopyKind {
-    Part,     // being written: incomplete; the target was not touched
-    New,      // complete; the target was not touched
-    InPlace,  // complete; the target is being written in place from it
-    Old,      // the target's old content, the backup of ReplaceFileA
+// Scanners, indexers and backup programs open a file for a moment after it
+// was written, without write or delete sharing, and the game keeps qz.ini
+// open while it saves it. A step such an open refuses (reading the whole
+// file, a rename, the replace, a removal) is tried again this often over at
+// most kRefusedWaitMs in all for one write, before the file counts as held.
+inline constexpr DWORD kRefusedWaitMs = 1500;
+inline constexpr DWORD kRefusedRetryPauseMs = 10;
+// Tests shorten the wait (0 puts kRefusedWaitMs back).
+void set_refused_wait_ms(DWORD ms);
+
+// The time one write may spend waiting for holders to let go.
+class RefusalWait {
+public:
+    // An impatient wait gives up at the first refusal.
+    explicit RefusalWait(bool patient = true);
+    // After a step failed with `error`: true when it was refused and there
+    // is time left (the pause is over then); false otherwise.
+    bool again(DWORD error);
+
+private:
+    ULONGLONG deadline_ = 0;
+    bool patient_;
+    bool started_ = false;
 };
-// target + ".tw" + n + ".part" (".new", ".inplace", ".old").
-std::string copy_name(const std::string& target, int n, CopyKind kind);
-// The number and kind of `name` when it is one of those names for the file
-// `target_file` (both without folder, compared without regard to case).
-struct CopyId {
-    int number;
-    CopyKind kind;
-};
-std::optional<CopyId> parse_copy_name(std::string_view target_file, std::string_view name);
+
+// Runs `step` (true on success, the platform's last error telling why not)
+// until it succeeds, fails other than by a refusal, or the wait is over.
+template <class Step>
+bool retry_refused(RefusalWait& wait, Step step) {
+    for (;;) {
+        if (step()) return true;
+        const DWORD error = GetLastError();
+        if (!wait.again(error)) {
+            SetLastError(error);
+            return false;
+        }
+    }
+}
+
+// Whether another program holds `path` at this moment: opening it for
+// deleting is refused. Asked after the retries, before anything is written
+// in place.
+bool really_held(const std::string& path);
+
+// Files another program kept open through a whole wait (the game's qz.ini
+// while it runs) count as held for the rest of the session: later writes do
+// not wait for them again until they are found free.
+bool held_for_session(const std::string& path);
+void note_held(const std::string& path, bool held);
+
+// Reads the whole content of `path` once no other program is writing it (an
+// open that refuses writers succeeds): a writer is waited for, over the
+// refusal wait; one that keeps it open past that counts as holding it for
+// the session, and what the file holds then is read, sharing its writes.
+// Done, Missing, or the reason it could not be read.
+FileReplaceResult read_complete(const std::string& path, std::string& bytes);
 
 // What becomes of the replacement's copy when the replacement goes.
 enum class CopyFate {
     None,   // there is none: not made yet, put in place, or removed
-    Owned,  // the replacement's own: removed when it goes
+    Owned,  // the replacement's own: removed (or marked void) when it goes
     Kept,   // kept for recovery: the next start puts it in place
 };
-
-// A replace refused by a sharing violation or access denied (a scanner or a
-// backup program may hold a file for a moment) is tried this many times in
-// all, this far apart, before the target counts as held.
-inline constexpr int kReplaceTries = 3;
-inline constexpr DWORD kReplaceRetryPauseMs = 40;
 
 class FileReplacement {
 public:
@@ -62,50 +103,64 @@ public:
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    // Makes the copy target.twN.part of the first free N. False when none
-    // can be made there (the platform's last error tells why).
-    bool begin();
-    // Writes `content` into the copy and puts it in place. `base` is the
-    // content the change was made from, checked before an in-place write.
-    FileReplaceResult finish(std::string_view content, std::optional<std::string_view> base = std::nullopt);
-    // Puts a complete copy that an earlier run left (`copy`, without folder,
-    // of kind New or InPlace) in place. On failure the copy is kept.
+    // Makes the copy of the first number no copy of any kind has. `base` is
+    // what the change was made from (nullopt: the target was missing); the
+    // target's content now when not given. False when no copy can be made
+    // there (the platform's last error tells why).
+    bool begin(std::optional<FileBase> base = std::nullopt);
+    // Writes `content` into the copy and puts it in place when the target
+    // still holds the base. Anything but Done leaves the target as it was.
+    FileReplaceResult finish(std::string_view content);
+    // The start's completion of a copy an earlier run left: a complete one
+    // (New) goes in place over the content it was made from, or where the
+    // target is missing; an in-place one (`in_place` parsed from it) writes
+    // its new content (or, with `undo`, its old) over what its cut write left.
+    // On failure the copy is kept for the next start.
     FileReplaceResult complete(const CopyId& copy);
-    // Removes the copy unless it is kept for recovery.
+    FileReplaceResult complete_in_place(const CopyId& copy, const InPlaceCopy& in_place, bool undo);
+    // Removes the copy unless it is kept for recovery (marks it void when it
+    // cannot be removed).
     void abandon();
 
     const std::string& target() const { return target_; }
 
 private:
     // Writing and flushing the copy, then naming it complete. On failure the
-    // copy is removed: nothing is left and the target was never touched.
+    // copy is removed: the target was never touched.
     FileReplaceResult write_copy(std::string_view content);
-    // Replacing: the complete copy takes the target's place (ReplaceFileA;
-    // MoveFileExA where the target is missing). On failure the target is as
-    // it was and the copy is removed; when ReplaceFileA failed with the target
-    // moved away and neither it nor the copy can be put back, the copy is
-    // kept and the next start puts it in place.
-    FileReplaceResult replace(std::string_view content, std::optional<std::string_view> base);
-    // Writing in place, for a target another program holds: the copy is named
-    // .inplace, the content written over the target and read back. On failure
-    // the old content is put back and the copy removed; when that fails too
-    // the copy is kept and the next start puts it in place.
-    FileReplaceResult write_in_place(std::string_view content, std::optional<std::string_view> base);
+    // The copy takes the target's place when the target still holds the base
+    // (ReplaceFileA; a move where the target is missing). On failure the
+    // target is as it was.
+    FileReplaceResult replace(std::string_view content);
+    // For a target another program really holds: both contents into the
+    // .inplace copy, the new one over the target, cut, flushed and read
+    // back. On failure the old content is put back.
+    FileReplaceResult write_in_place(std::string_view content);
     // After a failed ReplaceFileA that left no file under the target's name:
     // the copy goes there, or else the backup.
     FileReplaceResult settle_moved_target(DWORD error);
+    // Writes `content` over the open target, checks it and ends the
+    // in-place copy; `old` is put back when that fails.
+    FileReplaceResult overwrite_held(HANDLE target, std::string_view content, std::string_view old);
+    // The copy's change goes nowhere: removed, or else marked void.
+    FileReplaceResult give_up(FileReplaceResult reason);
 
-    std::string copy() const { return copy_name(target_, number_, kind_); }
+    std::string copy() const { return copy_name(target_, number_, tag_, kind_); }
     bool rename_copy(CopyKind kind);
+    bool remove_name(const std::string& name);
     void remove_copy();
-    bool target_held();
+    enum class Base { Same, Changed, Refused, Failed };
+    Base check_base(DWORD& error);
 
     std::string target_;
     bool keep_existing_;
+    bool completing_ = false;  // the start's completion: failures keep the copy
     int number_ = 0;
+    std::string tag_;
     CopyKind kind_ = CopyKind::Part;
     CopyFate fate_ = CopyFate::None;
     HANDLE handle_ = INVALID_HANDLE_VALUE;  // the copy while it is written
+    RefusalWait wait_;
 };
 
 }  // namespace tw

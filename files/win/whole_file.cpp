@@ -19,11 +19,11 @@ HANDLE open_shared_for_reading(const std::string& name) {
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-FileReplaceResult replace_whole(const std::string& path, std::string_view content,
-                                std::optional<std::string_view> base, bool keep_existing) {
+FileReplaceResult replace_whole(const std::string& path, std::string_view content, std::optional<FileBase> base,
+                                bool keep_existing) {
     tw::FileReplacement replacement(path, keep_existing);
-    if (!replacement.begin()) return tw::replace_reason(GetLastError());
-    return replacement.finish(content, base);
+    if (!replacement.begin(base)) return tw::replace_reason(GetLastError());
+    return replacement.finish(content);
 }
 
 }  // namespace
@@ -43,15 +43,15 @@ int file_present(tw::TextArg path) {
     return tw::missing_error(GetLastError()) ? 0 : 1;
 }
 
-int file_read_all(tw::TextArg path, std::string& bytes) {
-    HANDLE h = open_shared_for_reading(path.str());
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    const bool ok = tw::read_whole(h, bytes);
-    tw::file_calls().CloseHandle(h);
-    return ok ? 1 : 0;
+FileReplaceResult file_read_complete(tw::TextArg path, std::string& bytes) {
+    return tw::read_complete(path.str(), bytes);
 }
 
-FileReplaceResult file_replace(tw::TextArg path, std::string_view content, std::optional<std::string_view> base) {
+int file_read_all(tw::TextArg path, std::string& bytes) {
+    return file_read_complete(path, bytes) == FileReplaceResult::Done ? 1 : 0;
+}
+
+FileReplaceResult file_replace(tw::TextArg path, std::string_view content, std::optional<FileBase> base) {
     return replace_whole(path.str(), content, base, false);
 }
 
@@ -64,20 +64,36 @@ int file_keep_copy(tw::TextArg path, tw::TextArg copy_path) {
     if (tw::file_calls().GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
     std::string bytes;
     if (!file_read_all(path, bytes)) return 0;
-    return replace_whole(copy, bytes, std::nullopt, true) == FileReplaceResult::Done ? 1 : 0;
+    return replace_whole(copy, bytes, FileBase{true, {}}, true) == FileReplaceResult::Done ? 1 : 0;
 }
 
 namespace {
 
-struct Leftover {
-    tw::CopyId id;
-    FILETIME written;
-};
+// Reads a copy whole; false when it cannot be read now.
+bool read_copy(const std::string& name, std::string& bytes) {
+    HANDLE h = tw::file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = tw::read_whole(h, bytes);
+    tw::file_calls().CloseHandle(h);
+    return ok;
+}
 
-bool later(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b) > 0; }
+FileRecovery recovery_of(tw::RollOutcome outcome) {
+    switch (outcome) {
+    case tw::RollOutcome::Nothing: return FileRecovery::Nothing;
+    case tw::RollOutcome::Completed: return FileRecovery::Completed;
+    case tw::RollOutcome::Removed: return FileRecovery::Removed;
+    case tw::RollOutcome::NotApplied: return FileRecovery::NotApplied;
+    default: return FileRecovery::Failed;
+    }
+}
 
 }  // namespace
 
+// Lists what is beside the target, reads the facts the decision needs, and
+// carries out its plan in order, stopping at the first step that fails
+// (what is left then is resolved by the next start).
 FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
     tw::FileCalls& f = tw::file_calls();
     if (!tw::usable_file_name(path.str())) return FileRecovery::Nothing;
@@ -85,23 +101,19 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
     if (target.empty()) return FileRecovery::Failed;
     const std::string file = path_file_part(target);
 
-    // One search finds the target and every copy beside it, with their times.
+    // One search finds the target's copies.
     WIN32_FIND_DATAA found{};
-    HANDLE search = f.FindFirstFileA((target + "*").c_str(), &found);
+    HANDLE search = f.FindFirstFileA((target + ".tw*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND ? FileRecovery::Nothing : FileRecovery::Failed;
-    std::vector<Leftover> parts, complete, backups;
-    std::optional<FILETIME> target_written;
+    tw::FoundFiles facts;
+    facts.keep_existing = keep_existing;
     bool listed = true;
     for (;;) {
         const std::string name(found.cFileName, strnlen(found.cFileName, sizeof found.cFileName));
-        const std::optional<tw::CopyId> id = tw::parse_copy_name(file, name);
-        if (text_lower(name) == text_lower(file)) {
-            target_written = found.ftLastWriteTime;
-        } else if (id && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            const Leftover l{*id, found.ftLastWriteTime};
-            (id->kind == tw::CopyKind::Part ? parts : id->kind == tw::CopyKind::Old ? backups : complete).push_back(l);
-        }
+        if (const std::optional<tw::CopyId> id = tw::parse_copy_name(file, name);
+            id && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            facts.copies.emplace_back().id = *id;
         if (!f.FindNextFileA(search, &found)) {
             listed = GetLastError() == ERROR_NO_MORE_FILES;
             break;
@@ -109,56 +121,53 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
     }
     f.FindClose(search);
     if (!listed) return FileRecovery::Failed;
-    auto name_of = [&](const tw::CopyId& id) { return tw::copy_name(target, id.number, id.kind); };
-    auto remove = [&](const tw::CopyId& id) { return f.DeleteFileA(name_of(id).c_str()) != 0; };
+    if (facts.copies.empty()) return FileRecovery::Nothing;
 
-    FileRecovery result = FileRecovery::Nothing;
-    bool failed = false;
-    // Unfinished copies: the target was never touched while they were written.
-    for (const Leftover& l : parts) {
-        failed = !remove(l.id) || failed;
-        result = FileRecovery::Removed;
+    // What the files hold.
+    std::string now;
+    const FileReplaceResult read = tw::read_complete(target, now);
+    facts.target_present = read != FileReplaceResult::Missing;
+    facts.target_readable = read == FileReplaceResult::Done;
+    if (facts.target_readable) facts.target_tag = tw::content_tag(now);
+    std::vector<std::optional<tw::InPlaceCopy>> in_place(facts.copies.size());
+    for (std::size_t i = 0; i < facts.copies.size(); ++i) {
+        tw::FoundCopy& c = facts.copies[i];
+        if (c.id.kind == tw::CopyKind::Part || c.id.kind == tw::CopyKind::Void) continue;
+        std::string bytes;
+        c.readable = read_copy(tw::copy_name(target, c.id.number, c.id.tag, c.id.kind), bytes);
+        if (!c.readable) continue;
+        c.held_tag = tw::content_tag(bytes);
+        if (c.id.kind != tw::CopyKind::InPlace || c.id.tag.empty()) continue;
+        in_place[i] = tw::parse_in_place_copy(bytes);
+        // Its name names the old content it holds.
+        if (in_place[i] && tw::content_tag(in_place[i]->base) != c.id.tag) in_place[i].reset();
+        c.parsed = in_place[i].has_value();
+        if (c.parsed && facts.target_readable) {
+            c.target_is_new = now == in_place[i]->content;
+            c.target_is_base = now == in_place[i]->base;
+            c.target_ours = tw::left_by_in_place_write(now, in_place[i]->content, in_place[i]->base);
+        }
     }
-    // Complete copies: the one being written in place wins, else the newest;
-    // the others are older changes that a later one already replaced.
-    const Leftover* chosen = nullptr;
-    for (const Leftover& l : complete) {
-        const bool in_place = l.id.kind == tw::CopyKind::InPlace;
-        if (!chosen || (in_place && chosen->id.kind != tw::CopyKind::InPlace) ||
-            (in_place == (chosen->id.kind == tw::CopyKind::InPlace) && later(l.written, chosen->written)))
-            chosen = &l;
-    }
-    for (const Leftover& l : complete)
-        if (&l != chosen) failed = !remove(l.id) || failed;
-    if (chosen) {
-        // A target written after the copy was made is newer than the change
-        // (a copy being written in place is the target's own state).
-        const bool newer = target_written && chosen->id.kind == tw::CopyKind::New &&
-                           later(*target_written, chosen->written);
-        if (target_written && (keep_existing || newer)) {
-            failed = !remove(chosen->id) || failed;
-            result = keep_existing ? FileRecovery::Removed : FileRecovery::NotApplied;
-        } else {
+
+    const tw::RollPlan plan = tw::plan_roll_forward(facts);
+    tw::RefusalWait wait;
+    for (const tw::RollAction& a : plan.actions) {
+        const tw::CopyId& id = facts.copies[a.copy].id;
+        const std::string name = tw::copy_name(target, id.number, id.tag, id.kind);
+        bool done;
+        if (a.step == tw::RollStep::Remove) {
+            done = tw::retry_refused(wait, [&] { return f.DeleteFileA(name.c_str()) != 0 || tw::missing_error(GetLastError()); });
+        } else if (id.kind == tw::CopyKind::InPlace && in_place[a.copy]) {
             tw::FileReplacement replacement(target);
-            if (replacement.complete(chosen->id) != FileReplaceResult::Done) return FileRecovery::Failed;
-            target_written = FILETIME{};
-            result = FileRecovery::Completed;
+            done = replacement.complete_in_place(id, *in_place[a.copy], a.step == tw::RollStep::PutBack) ==
+                   FileReplaceResult::Done;
+        } else if (a.step == tw::RollStep::PutInPlace) {
+            tw::FileReplacement replacement(target);
+            done = replacement.complete(id) == FileReplaceResult::Done;
+        } else {
+            done = tw::retry_refused(wait, [&] { return f.MoveFileExA(name.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0; });
         }
+        if (!done) return FileRecovery::Failed;
     }
-    // The old content from a replace that stopped half-way: put back where
-    // the target is missing, otherwise no longer needed.
-    for (const Leftover& l : backups) {
-        if (!target_written) {
-            if (f.MoveFileExA(name_of(l.id).c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-                target_written = l.written;
-                result = FileRecovery::NotApplied;
-            } else {
-                failed = true;  // the one copy of the old content stays
-            }
-            continue;
-        }
-        failed = !remove(l.id) || failed;
-        if (result == FileRecovery::Nothing) result = FileRecovery::Removed;
-    }
-    return failed ? FileRecovery::Failed : result;
+    return recovery_of(plan.outcome);
 }

@@ -9,6 +9,7 @@
 #include "files/dir.h"
 #include "files/file.h"
 #include "files/whole_file.h"
+#include "files/portable/copies.h"
 #include "files/win/file_calls.h"
 #include "runtime/win32.h"
 #include "tests/files/temp_folder.h"
@@ -96,7 +97,7 @@ TEST_F(WholeFiles, AFileTheGameHoldsWithReadAndWriteSharingIsWrittenInPlace) {
     EXPECT_EQ(read_bytes(path), "PaletteFile = a much longer name.pal\r\nX = 1\r\n");
     EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{}) << "the recovery copy was left";
     // Changed by the game since it was read: not written over.
-    EXPECT_EQ(file_replace(path, "PaletteFile = c.pal\r\n", "what was read"), FileReplaceResult::Changed);
+    EXPECT_EQ(file_replace(path, "PaletteFile = c.pal\r\n", FileBase{false, "what was read"}), FileReplaceResult::Changed);
     EXPECT_EQ(read_bytes(path), "PaletteFile = a much longer name.pal\r\nX = 1\r\n");
     EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{});
     // The game's handle still reads the file.
@@ -170,35 +171,41 @@ TEST_F(WholeFiles, ReadingPresenceAndLeftovers) {
 
 TEST_F(WholeFiles, TheRollForwardCompletesOrRemovesOnlyItsOwnCopies) {
     const std::string path = tmp / "qz.ini";
-    auto age = [](const std::string& name, int seconds) {  // the file's last write, `seconds` from now
-        HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ULARGE_INTEGER v;
-        GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&v));
-        v.QuadPart += static_cast<int64_t>(seconds) * 10000000;
-        SetFileTime(h, nullptr, nullptr, reinterpret_cast<FILETIME*>(&v));
-        CloseHandle(h);
+    // A copy's name carries the tag of what its change was made from.
+    auto made_from = [](std::optional<std::string> base, int n, const char* kind) {
+        return "qz.ini.tw" + std::to_string(n) + "." + tw::content_tag(base) + kind;
     };
+    const std::string cut = std::string("new content").substr(0, 2) + std::string("old content!").substr(2);
     struct Row {
-        const char* copy;   // the name left beside qz.ini ("" for none)
-        bool target;        // qz.ini is there
-        int target_age;     // its last write against the copy's
+        std::vector<std::pair<std::string, std::string>> copies;  // names left beside qz.ini, and their bytes
+        const char* target;  // qz.ini's content (nullptr: missing)
         FileRecovery outcome;
-        const char* after;  // qz.ini afterwards ("" for missing)
+        const char* after;   // qz.ini afterwards ("" for missing)
     } rows[] = {
-        {"", true, 0, FileRecovery::Nothing, "old"},
-        {"qz.ini.tw1.part", true, 0, FileRecovery::Removed, "old"},
-        {"qz.ini.tw2.new", true, -60, FileRecovery::Completed, "copy"},
-        {"qz.ini.tw2.new", false, 0, FileRecovery::Completed, "copy"},
-        {"qz.ini.tw3.new", true, 60, FileRecovery::NotApplied, "old"},  // the game wrote it later
-        {"qz.ini.tw4.inplace", true, 60, FileRecovery::Completed, "copy"},  // cut by the in-place write
-        {"qz.ini.tw5.old", false, 0, FileRecovery::NotApplied, "copy"},  // stopped between the replace's moves
-        {"qz.ini.tw5.old", true, 0, FileRecovery::Removed, "old"},
+        {{}, "old", FileRecovery::Nothing, "old"},
+        {{{made_from("old", 1, ".part"), "cop"}}, "old", FileRecovery::Removed, "old"},
+        {{{made_from("old", 2, ".new"), "copy"}}, "old", FileRecovery::Completed, "copy"},
+        {{{made_from(std::nullopt, 2, ".new"), "copy"}}, nullptr, FileRecovery::Completed, "copy"},
+        {{{made_from("old", 3, ".new"), "copy"}}, "the game's", FileRecovery::NotApplied, "the game's"},
+        {{{made_from("old", 3, ".new"), "copy"}, {made_from("old", 3, ".void"), ""}}, "old", FileRecovery::Removed, "old"},
+        {{{"qz.ini.tw3.new", "copy"}}, "old", FileRecovery::NotApplied, "old"},  // an earlier version's: base unknown
+        // Cut by the in-place write (or not begun): completed; written over by the game since: kept.
+        {{{made_from("old content!", 4, ".inplace"), tw::in_place_copy("new content", "old content!")}}, cut.c_str(),
+         FileRecovery::Completed, "new content"},
+        {{{made_from("old content!", 4, ".inplace"), tw::in_place_copy("new content", "old content!")}},
+         "old content!", FileRecovery::Completed, "new content"},
+        {{{made_from("old content!", 4, ".inplace"), tw::in_place_copy("new content", "old content!")}}, "neW",
+         FileRecovery::NotApplied, "neW"},
+        // Stopped between the replace's two moves: the change goes in, or the old content back.
+        {{{made_from("old", 5, ".old"), "old"}, {made_from("old", 5, ".new"), "copy"}}, nullptr,
+         FileRecovery::Completed, "copy"},
+        {{{made_from("old", 5, ".old"), "old"}}, nullptr, FileRecovery::NotApplied, "old"},
+        {{{made_from("old", 5, ".old"), "older"}}, "old", FileRecovery::Removed, "old"},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(std::string(r.copy) + (r.target ? "" : ", qz.ini missing"));
-        if (r.target) write_bytes(path, "old");
-        if (*r.copy) write_bytes(tmp / r.copy, "copy");
-        if (r.target) age(path, r.target_age);
+        SCOPED_TRACE((r.copies.empty() ? std::string() : r.copies[0].first) + (r.target ? "" : ", qz.ini missing"));
+        if (r.target) write_bytes(path, r.target);
+        for (const auto& [name, bytes] : r.copies) write_bytes(tmp / name, bytes);
         EXPECT_EQ(file_roll_forward(path), r.outcome);
         EXPECT_EQ(read_bytes(path), r.after);
         EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{});
