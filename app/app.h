@@ -50,6 +50,13 @@ bool rewrite_game_file(const std::string& path, const std::function<bool(std::st
 // The main routine: start-up, main loop, ending. Returns the exit code (0).
 int run_tintwerk();
 
+// True when another Tintwerk runs in this session: its main window has been
+// brought to the front (or it showed none in time) and this start ends
+// without a window or any file work. False: this is the one running now.
+bool hand_over_to_running_instance();
+// Marks the main window as the one a second start brings to the front.
+void mark_main_window();
+
 // Start-up steps used by the main routine (and by tests).
 void runtime_init();
 void runtime_release();

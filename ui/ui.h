@@ -1,6 +1,6 @@
 // Windows and the event queue, controls, requesters and message box, fonts,
 // shared brushes and theme detection, live sizing, image control and image
-// button, and the display scale.
+// button, the display scale, and one running copy per session.
 #pragma once
 
 #include "ui/window.h"
@@ -10,3 +10,4 @@
 #include "ui/control.h"
 #include "ui/requester.h"
 #include "ui/scale.h"
+#include "ui/instance.h"

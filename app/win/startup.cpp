@@ -201,11 +201,13 @@ void catch_builtin_images() {
 }
 
 int run_tintwerk() {
+    if (hand_over_to_running_instance()) return 0;
     runtime_init();
     load_settings();
     font_load(APP_FONT, "Lucida Console", 12);
     catch_builtin_images();
     build_main_window();
+    mark_main_window();
     report_unread_settings();
 
     const bool started = find_game_files() && find_palette_folder();

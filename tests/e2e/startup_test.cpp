@@ -1,6 +1,9 @@
 // Start-up and exit of tintwerk.exe: default paths, the three requesters, the
-// fatal messages, saving the settings and the window geometry.
+// fatal messages, saving the settings and the window geometry, and the second
+// start that hands over to the running one.
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "tests/e2e/driver.h"
 
@@ -480,4 +483,54 @@ TEST(Startup, SettingsThatCannotBeReadAtTheStartAreNeverOverwritten) {
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
   EXPECT_EQ(hex_dump(read_file(fx.prefs())), hex_dump(prefs));
+}
+
+// A second start while Tintwerk runs hands over to it: no window of its own,
+// no file read, rolled forward or written, exit code 0, and the first window
+// restored and in front, whether it was minimised or behind another window.
+TEST(Startup, SecondStartBringsTheRunningWindowToTheFrontAndTouchesNothing) {
+  Fixture fx("second_start");
+  fx.set_up_standard_game();
+  App first(fx.work);
+  HWND main = first.main();
+  ASSERT_NE(main, nullptr);
+  first.settle();
+  // A leftover that any start's roll-forward would tidy away.
+  ASSERT_TRUE(write_file(fx.prefs() + ".tw1.part", "halb"));
+  auto files = [&] {
+    std::vector<std::string> all{read_file(fx.prefs()), read_file(fx.ini()), read_file(fx.options())};
+    for (const std::string& folder : {fx.work, fx.game, fx.pals})
+      for (const std::string& name : folder_names(folder)) all.push_back(folder + name);
+    return all;
+  };
+  const std::vector<std::string> before = files();
+  HWND cover = CreateWindowExA(0, "STATIC", "davor", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr, nullptr,
+                               nullptr, nullptr);
+  for (bool minimised : {true, false}) {
+    SCOPED_TRACE(minimised ? "minimised" : "behind another window");
+    if (minimised) ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(minimised || SetForegroundWindow(cover));
+    ASSERT_TRUE(wait_for([&] { return minimised ? IsIconic(main) != 0 : GetForegroundWindow() == cover; }));
+
+    const ULONGLONG start = GetTickCount64();
+    App second(fx.work);
+    ASSERT_TRUE(second.started());
+    bool own_window = false;
+    wait_for([&] {
+      own_window = own_window || !top_windows(second.pid()).empty();
+      return !second.running();
+    }, 10000);
+    const ULONGLONG took = GetTickCount64() - start;
+    DWORD code = STILL_ACTIVE;
+    ASSERT_TRUE(second.wait_exit(0, &code)) << "the second start did not end by itself";
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(own_window) << "the second start made a window of its own";
+    EXPECT_LT(took, 4000u) << "the second start waited out its time instead of finding the running window";
+    std::printf("second start ended after %u ms\n", static_cast<unsigned>(took));
+    EXPECT_TRUE(wait_for([&] { return !IsIconic(main) && GetForegroundWindow() == main; }, 3000))
+        << "the running window was not restored and brought to the front";
+    EXPECT_EQ(files(), before) << "the second start touched the files";
+  }
+  DestroyWindow(cover);
+  ASSERT_EQ(first.close_and_wait(), 0u) << "no clean end after the close box";
 }
