@@ -39,13 +39,16 @@ bool read_config_lines(const std::string& path, std::vector<std::string>& lines)
 // The lines of qz.ini's bytes, trimmed as above.
 std::vector<std::string> config_lines(std::string_view bytes);
 
-// Rewrites a game file from what it holds now: `edit` turns the current
+// Rewrites a game file from its whole content now: `edit` turns the current
 // content (empty, with `missing` set, when there is no file) into the new one,
-// or returns false when there is nothing to write. A file that is there but
-// cannot be read now is left alone. When the game changes the file between
-// the read and an in-place write, the change is made again on its new
-// content, once. True when the file holds the new content.
-bool rewrite_game_file(const std::string& path, const std::function<bool(std::string& content, bool missing)>& edit);
+// or returns false when there is nothing to write (Other). A file that is
+// there but cannot be read now is left alone. When the game changes the file
+// before the new content goes in, the change is made again on the game's
+// content, up to kChangeRounds times in all. Done when the file holds the new
+// content; otherwise why not.
+inline constexpr int kChangeRounds = 3;
+FileReplaceResult rewrite_game_file(const std::string& path,
+                                    const std::function<bool(std::string& content, bool missing)>& edit);
 
 // The main routine: start-up, main loop, ending. Returns the exit code (0).
 int run_tintwerk();
@@ -55,7 +58,7 @@ int run_tintwerk();
 // without a window or any file work. False: this is the one running now.
 bool hand_over_to_running_instance();
 // Marks the main window as the one a second start brings to the front.
-void mark_main_window();
+void mark_main_window(bool on = true);
 
 // Start-up steps used by the main routine (and by tests).
 void runtime_init();
@@ -92,8 +95,9 @@ bool scan_palette_folder(const std::string& folder);
 void detect_active_palette();
 void activate_palette();
 bool restore_stock_palette();  // true when qz.ini was written
-// Puts `palette_line` in place of every palette line of qz.ini as it is now.
-bool write_game_config(std::string_view palette_line);
+// Puts `palette_line` in place of every palette line of qz.ini as it is now;
+// Done, or why not.
+FileReplaceResult write_game_config(std::string_view palette_line);
 void apply_hotlap_preset();
 void apply_race_preset();
 void launch_game();

@@ -19,6 +19,6 @@ inline constexpr int INSTANCE_NO_WINDOW = 2;    // another copy holds the name b
 // is there already.
 int instance_hand_over(const char* name, const char* mark, int wait_ms);
 
-// Puts the property `mark` on window `number`, for instance_hand_over in a
-// later copy.
-void window_mark(intptr_t number, const char* mark);
+// Puts the property `mark` on window `number` (or takes it off), for
+// instance_hand_over in a later copy.
+void window_mark(intptr_t number, const char* mark, bool on = true);

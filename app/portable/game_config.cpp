@@ -58,6 +58,19 @@ int replace_palette_lines(std::vector<std::string>& lines, std::string_view line
     return count;
 }
 
+std::string write_failure_text(std::string_view failure, FileReplaceResult reason) {
+    const char* why = nullptr;
+    switch (reason) {
+    case FileReplaceResult::Held: why = "gesperrt"; break;
+    case FileReplaceResult::ReadOnly: why = "gesch\xFCtzt"; break;
+    case FileReplaceResult::DiskFull: why = "Disk voll"; break;
+    case FileReplaceResult::Missing: why = "fehlt"; break;
+    case FileReplaceResult::Changed: why = "ge\xE4ndert"; break;
+    default: break;
+    }
+    return why ? shorten_text(text_concat({failure, ": ", why}), STATUS_LIMIT) : std::string(failure);
+}
+
 std::string config_text(const std::vector<std::string>& lines) {
     std::string text;
     std::size_t size = 0;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/whole_file.h"
+
 namespace tintwerk {
 
 // A text no longer than `limit` characters plus one: longer texts are cut to
@@ -44,5 +46,9 @@ int replace_palette_lines(std::vector<std::string>& lines, std::string_view line
 
 // The file content for the lines: each followed by CR LF.
 std::string config_text(const std::vector<std::string>& lines);
+
+// A failed write told in the status line: `failure` ("Fehler qz.ini") and
+// why, in a few words, within the status line's 29 characters.
+std::string write_failure_text(std::string_view failure, FileReplaceResult reason);
 
 }  // namespace tintwerk

@@ -42,6 +42,7 @@ struct AppState {
         FileRecovery outcome;
     };
     std::vector<Recovery> recovered;
+    std::vector<std::string> resolved_files;  // whose leftovers were resolved, lower-cased
     int text_colour = 0;
     int back_colour = 0;
     std::string credit_line;

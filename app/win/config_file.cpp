@@ -23,21 +23,22 @@ bool read_config_lines(const std::string& path, std::vector<std::string>& lines)
     return true;
 }
 
-bool rewrite_game_file(const std::string& path, const std::function<bool(std::string&, bool)>& edit) {
-    // The second round is for a file the game rewrote between the read and
-    // an in-place write: the change is made again on the game's content.
-    for (int round = 0; round < 2; ++round) {
+FileReplaceResult rewrite_game_file(const std::string& path,
+                                    const std::function<bool(std::string&, bool)>& edit) {
+    // Each round starts from the file's whole content; a round whose file
+    // the game rewrote before the new content went in is made again on the
+    // game's content.
+    FileReplaceResult result = FileReplaceResult::Changed;
+    for (int round = 0; round < kChangeRounds && result == FileReplaceResult::Changed; ++round) {
         std::string content;
-        const bool missing = !file_read_all(path, content);
-        if (missing && file_present(path)) return false;  // there, but not to be read now: left alone
-        if (missing) content.clear();
+        const FileReplaceResult read = file_read_complete(path, content);
+        if (read != FileReplaceResult::Done && read != FileReplaceResult::Missing) return read;  // left alone
+        const bool missing = read == FileReplaceResult::Missing;
         const std::string base = content;
-        if (!edit(content, missing)) return false;
-        const FileReplaceResult result =
-            file_replace(path, content, missing ? std::nullopt : std::optional<std::string_view>(base));
-        if (result != FileReplaceResult::Changed) return result == FileReplaceResult::Done;
+        if (!edit(content, missing)) return FileReplaceResult::Other;
+        result = file_replace(path, content, FileBase{missing, base});
     }
-    return false;
+    return result;
 }
 
 }  // namespace tintwerk

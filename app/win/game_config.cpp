@@ -47,8 +47,9 @@ void activate_palette() {
         set_status(active_status(s));
         return;
     }
-    if (!write_game_config(palette_line(s.palette_folder, s.selected_palette))) {
-        set_status(CONFIG_FAILURE_TEXT);
+    if (const FileReplaceResult r = write_game_config(palette_line(s.palette_folder, s.selected_palette));
+        r != FileReplaceResult::Done) {
+        set_status(write_failure_text(CONFIG_FAILURE_TEXT, r));
         return;
     }
     s.active_palette = s.selected_palette;
@@ -58,8 +59,8 @@ void activate_palette() {
 bool restore_stock_palette() {
     AppState& s = app();
     s.launch_allowed = true;
-    if (!write_game_config(STOCK_PALETTE_LINE)) {
-        set_status(CONFIG_FAILURE_TEXT);
+    if (const FileReplaceResult r = write_game_config(STOCK_PALETTE_LINE); r != FileReplaceResult::Done) {
+        set_status(write_failure_text(CONFIG_FAILURE_TEXT, r));
         return false;
     }
     set_status(rewritten_status(s, "Palette = org"));
@@ -67,12 +68,12 @@ bool restore_stock_palette() {
     return true;
 }
 
-bool write_game_config(std::string_view palette_line) {
+FileReplaceResult write_game_config(std::string_view palette_line) {
     AppState& s = app();
-    if (!s.palette_line_found) return false;
+    if (!s.palette_line_found) return FileReplaceResult::Other;
     std::vector<std::string> lines;
     bool copied = false;
-    const bool written = rewrite_game_file(s.game_ini_path, [&](std::string& content, bool missing) {
+    const FileReplaceResult written = rewrite_game_file(s.game_ini_path, [&](std::string& content, bool missing) {
         // Lines the game wrote since the start are kept; only a qz.ini that
         // has gone is made from the lines read at start-up.
         lines = missing ? s.ini_lines : config_lines(content);
@@ -87,7 +88,7 @@ bool write_game_config(std::string_view palette_line) {
         content = config_text(lines);
         return true;
     });
-    if (written) s.ini_lines = std::move(lines);
+    if (written == FileReplaceResult::Done) s.ini_lines = std::move(lines);
     return written;
 }
 

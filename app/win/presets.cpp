@@ -10,7 +10,7 @@ namespace {
 // The five bytes go into options.set as one whole new content: the file as
 // it is, patched (a missing file starts empty and grows with zeros), put in
 // place so that it is either as it was or holds all five.
-bool write_preset(const std::string& path, const std::array<PresetByte, 5>& bytes) {
+FileReplaceResult write_preset(const std::string& path, const std::array<PresetByte, 5>& bytes) {
     return rewrite_game_file(path, [&](std::string& content, bool) {
         patch_preset(content, bytes);
         return true;
@@ -19,8 +19,8 @@ bool write_preset(const std::string& path, const std::array<PresetByte, 5>& byte
 
 void apply_preset(Preset preset) {
     AppState& s = app();
-    const bool ok = write_preset(s.options_path, preset_bytes(s, preset));
-    set_status(ok ? preset_success_text(preset) : PRESET_FAILURE_TEXT);
+    const FileReplaceResult r = write_preset(s.options_path, preset_bytes(s, preset));
+    set_status(r == FileReplaceResult::Done ? preset_success_text(preset) : write_failure_text(PRESET_FAILURE_TEXT, r));
 }
 
 }  // namespace

@@ -23,6 +23,6 @@ bool hand_over_to_running_instance() {
     return instance_hand_over(kInstanceName, kMainWindowMark, kFirstWindowWaitMs) != INSTANCE_FIRST;
 }
 
-void mark_main_window() { window_mark(MAIN_WINDOW, kMainWindowMark); }
+void mark_main_window(bool on) { window_mark(MAIN_WINDOW, kMainWindowMark, on); }
 
 }  // namespace tintwerk

@@ -1,4 +1,6 @@
 // The main routine: start-up, file discovery, the main loop and the ending.
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/assets/assets.h"
 #include "files/files.h"
@@ -142,10 +144,21 @@ bool find_game_files() {
 }
 
 void recover_game_files() {
-    const AppState& s = app();
-    recover(s.game_ini_path);
-    recover(s.game_ini_path + ".orig", true);
-    recover(s.options_path);
+    AppState& s = app();
+    // Each file once: the requesters may name other paths, which are then
+    // resolved in turn.
+    auto first_time = [&](const std::string& path) {
+        const std::string key = text_lower(path);
+        if (std::find(s.resolved_files.begin(), s.resolved_files.end(), key) != s.resolved_files.end()) return false;
+        s.resolved_files.push_back(key);
+        return true;
+    };
+    const std::string ini = s.game_ini_path, options = beside_game(s.game_exe_path, "options.set");
+    if (first_time(ini)) {
+        recover(ini);
+        recover(ini + ".orig", true);
+    }
+    if (first_time(options)) recover(options);
 }
 
 void report_unread_settings() {
@@ -210,14 +223,20 @@ int run_tintwerk() {
     mark_main_window();
     report_unread_settings();
 
+    // Leftovers are resolved before anything is tested or asked: a qz.ini a
+    // crash left under its backup name is back in place first.
+    recover_game_files();
     const bool started = find_game_files() && find_palette_folder();
     if (dir_is_open(PALETTE_SCAN)) dir_finish(PALETTE_SCAN);
 
     if (started) {
-        recover_game_files();
+        recover_game_files();  // at the paths the requesters gave, if any
         detect_active_palette();
         report_start_files();
         run_main_loop();
+        // Ending: a start from now on waits for this one to end instead of
+        // handing over to a window that is going.
+        mark_main_window(false);
         // Half a second for the game, should it be starting, before it finds
         // its stock palette back in qz.ini.
         if (restore_at_exit()) delay(500);

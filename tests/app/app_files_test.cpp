@@ -176,7 +176,7 @@ TEST_F(AppFiles, AnUnwritableConfigurationStaysIntactAndIsReported) {
     app().selected_palette = "a.pal";
     activate_palette();
     CloseHandle(lock);
-    EXPECT_EQ(g_statuses.back(), "Fehler qz.ini");
+    EXPECT_EQ(g_statuses.back(), "Fehler qz.ini: gesperrt");
     EXPECT_EQ(app().active_palette, "qz.pal");
     EXPECT_EQ(ini(), "PaletteFile = qz.pal\r\nX=1\r\n");
     EXPECT_FALSE(exists(dir + "qz.ini.tmp"));
@@ -214,12 +214,12 @@ TEST_F(AppFiles, PresetsWriteFiveBytesAndReportFailures) {
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     apply_race_preset();
     CloseHandle(lock);
-    EXPECT_EQ(g_statuses.back(), "Fehler Options.set");
+    EXPECT_EQ(g_statuses.back(), "Fehler Options.set: gesperrt");
     EXPECT_EQ(read_bytes(options), created);
 
     app().options_path = dir + "nofolder\\options.set";
     apply_hotlap_preset();
-    EXPECT_EQ(g_statuses.back(), "Fehler Options.set");
+    EXPECT_EQ(g_statuses.back(), "Fehler Options.set: fehlt");
 }
 
 TEST_F(AppFiles, CatalogueIsLowerCasedAndSorted) {

@@ -171,6 +171,13 @@ TEST(ShortenText, CutsOnlyBeyondTheLimit) {
     EXPECT_EQ(shorten_text("eighteen-chars.pal", 18), "eighteen-chars.pal");
     EXPECT_EQ(shorten_text("nineteen-chars.pal!", 18), "nineteen-chars.pal~");
     EXPECT_EQ(shorten_text("", 18), "");
+    // Why a write failed fits the status line whole, for either file.
+    for (const FileReplaceResult r : {FileReplaceResult::Held, FileReplaceResult::ReadOnly, FileReplaceResult::DiskFull,
+                                      FileReplaceResult::Missing, FileReplaceResult::Changed})
+        for (const char* failure : {CONFIG_FAILURE_TEXT, PRESET_FAILURE_TEXT})
+            EXPECT_EQ(write_failure_text(failure, r).find('~'), std::string::npos) << write_failure_text(failure, r);
+    EXPECT_EQ(write_failure_text(CONFIG_FAILURE_TEXT, FileReplaceResult::Held), "Fehler qz.ini: gesperrt");
+    EXPECT_EQ(write_failure_text(PRESET_FAILURE_TEXT, FileReplaceResult::Other), "Fehler Options.set");
 }
 
 TEST(Detection, PaletteLinesAreFoundByTheirExactKey) {

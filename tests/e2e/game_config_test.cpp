@@ -4,6 +4,7 @@
 // the pause after the restore at exit and its failure told before the end.
 #include <gtest/gtest.h>
 
+#include "files/portable/copies.h"
 #include "tests/e2e/driver.h"
 
 using namespace e2e;
@@ -196,10 +197,10 @@ TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
     Unwritable ro(fx.ini());
     app.select("autumn.pal");
     app.click(CTL_ACTIVATE);
-    EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini");
+    EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini: gesch\xFCtzt");
     EXPECT_EQ(read_file(fx.ini()), ini);
     app.click(CTL_RESTORE);
-    EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini");
+    EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini: gesch\xFCtzt");
     EXPECT_EQ(read_file(fx.ini()), ini);
   }
   EXPECT_EQ(folder_names(fx.game).size(), kGameFiles.size() + (file_exists(fx.ini() + ".orig") ? 1 : 0))
@@ -210,7 +211,7 @@ TEST(GameConfig, ReadOnlyOrLockedQzIniIsReportedAndKeptWhole) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   app.select("sunset.pal");
   app.click(CTL_ACTIVATE);
-  EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini") << "Wine: a file held open without write or delete sharing";
+  EXPECT_EQ(app.text(CTL_STATUS), "Fehler qz.ini: gesperrt") << "a file held open without write or delete sharing";
   CloseHandle(held);
   EXPECT_EQ(read_file(fx.ini()), ini);
 
@@ -274,7 +275,9 @@ TEST(GameConfig, ACompleteCopyLeftByAnInterruptedRewriteIsPutInPlaceAtTheNextSta
   Fixture fx("leftover");
   fx.set_up_standard_game();
   const std::string copy = "PaletteFile = c:\\what\\was\\to\\be\\written.pal\r\n";
-  write_file(fx.ini() + ".tw3.new", copy);
+  // Named by the content its change was made from: what qz.ini holds.
+  const std::string made_from = ".tw3." + tw::content_tag(read_file(fx.ini()));
+  write_file(fx.ini() + made_from + ".new", copy);
   write_file(fx.ini() + ".tw4.part", "PaletteFile = c:\\cut");
   write_file(fx.ini() + ".tw3.tmp", "the player's");
 
@@ -284,7 +287,7 @@ TEST(GameConfig, ACompleteCopyLeftByAnInterruptedRewriteIsPutInPlaceAtTheNextSta
   EXPECT_EQ(app.text(CTL_STATUS), "Nachgeholt: qz.ini");
   EXPECT_EQ(read_file(fx.ini()), copy);
   EXPECT_EQ(read_file(fx.ini() + ".tw3.tmp"), "the player's");
-  EXPECT_FALSE(file_exists(fx.ini() + ".tw3.new"));
+  EXPECT_FALSE(file_exists(fx.ini() + made_from + ".new"));
   EXPECT_FALSE(file_exists(fx.ini() + ".tw4.part"));
   app.select("autumn.pal");
   app.click(CTL_ACTIVATE);
@@ -292,6 +295,28 @@ TEST(GameConfig, ACompleteCopyLeftByAnInterruptedRewriteIsPutInPlaceAtTheNextSta
   app.close_window();
   ASSERT_TRUE(app.wait_exit());
   EXPECT_EQ(read_file(fx.ini()), rewritten_ini(copy, "PaletteFile = " + fx.pals + "autumn.pal"));
+}
+
+// Power lost between the replace's two moves: qz.ini is under its backup name
+// with the complete copy beside it. The start puts the copy in place before
+// it looks for qz.ini, so nothing is asked.
+TEST(GameConfig, AStartAfterACutReplaceAsksNothingAndPutsTheCopyInPlace) {
+  Fixture fx("cut_replace");
+  fx.set_up_standard_game();
+  const std::string copy = "PaletteFile = qz.pal\r\nX = 1\r\n";
+  const std::string stem = fx.ini() + ".tw1." + tw::content_tag(read_file(fx.ini()));
+  ASSERT_TRUE(MoveFileA(fx.ini().c_str(), (stem + ".old").c_str()));
+  write_file(stem + ".new", copy);
+
+  App app(fx.work);
+  ASSERT_NE(app.main(), nullptr);
+  app.settle();
+  EXPECT_EQ(app.dialog_titled("Wo ist qz.ini", 500), nullptr) << "asked for qz.ini before resolving its leftovers";
+  EXPECT_EQ(app.text(CTL_STATUS), "Nachgeholt: qz.ini");
+  EXPECT_EQ(read_file(fx.ini()), copy);
+  EXPECT_EQ(folder_names(fx.game), kGameFiles) << "its leftovers stayed";
+  app.close_window();
+  ASSERT_TRUE(app.wait_exit());
 }
 
 TEST(GameConfig, RestoreOnExitIsFollowedByHalfASecondBeforeTheProgramEnds) {

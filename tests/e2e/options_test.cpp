@@ -46,7 +46,7 @@ TEST(Presets, HotlapAndRaceWriteTheirFiveBytesAndNothingElse) {
   {
     Unwritable ro(fx.options());
     app.click(CTL_RACE);
-    EXPECT_EQ(app.text(CTL_STATUS), "Fehler Options.set");
+    EXPECT_EQ(app.text(CTL_STATUS), "Fehler Options.set: gesch\xFCtzt");
     EXPECT_EQ(read_file(fx.options()), fixture_options());
   }
 
@@ -57,7 +57,7 @@ TEST(Presets, HotlapAndRaceWriteTheirFiveBytesAndNothingElse) {
   HANDLE held = CreateFileA(fx.options().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   app.click(CTL_RACE);
-  EXPECT_EQ(app.text(CTL_STATUS), "Fehler Options.set");
+  EXPECT_EQ(app.text(CTL_STATUS), "Fehler Options.set: gesperrt");
   CloseHandle(held);
   EXPECT_EQ(read_file(fx.options()), fixture_options());
 

@@ -63,6 +63,8 @@ int instance_hand_over(const char* name, const char* mark, int wait_ms) {
     }
 }
 
-void window_mark(intptr_t number, const char* mark) {
-    if (HWND hwnd = reinterpret_cast<HWND>(window_handle(number))) SetPropA(hwnd, mark, reinterpret_cast<HANDLE>(1));
+void window_mark(intptr_t number, const char* mark, bool on) {
+    HWND hwnd = reinterpret_cast<HWND>(window_handle(number));
+    if (hwnd && on) SetPropA(hwnd, mark, reinterpret_cast<HANDLE>(1));
+    if (hwnd && !on) RemovePropA(hwnd, mark);
 }
