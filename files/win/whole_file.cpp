@@ -105,7 +105,7 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
     WIN32_FIND_DATAA found{};
     HANDLE search = f.FindFirstFileA((target + ".tw*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_FILE_NOT_FOUND ? FileRecovery::Nothing : FileRecovery::Failed;
+        return tw::missing_error(GetLastError()) ? FileRecovery::Nothing : FileRecovery::Failed;
     tw::FoundFiles facts;
     facts.keep_existing = keep_existing;
     bool listed = true;
