@@ -147,10 +147,15 @@ public:
         target_readable_ = f_.target_readable;
         target_tag_ = f_.target_tag;
 
-        // Unfinished copies and changes told failed never touched the target.
+        // Unfinished copies (an in-place copy that does not read whole was
+        // cut while it was written, before the target was touched) and
+        // changes told failed never touched the target: they go first, so
+        // that their names are free for what follows.
         for (std::size_t i = 0; i < f_.copies.size(); ++i) {
-            const CopyId& id = f_.copies[i].id;
-            if (id.kind == CopyKind::Part || (id.kind == CopyKind::New && voided(i))) remove(i);
+            const FoundCopy& c = f_.copies[i];
+            const bool unfinished = c.id.kind == CopyKind::Part ||
+                                    (c.id.kind == CopyKind::InPlace && !c.id.tag.empty() && c.readable && !c.parsed);
+            if (unfinished || (c.id.kind == CopyKind::New && voided(i))) remove(i);
         }
         // A change told failed that was being written in place: its old content goes back.
         for (std::size_t i = 0; i < f_.copies.size(); ++i)
@@ -185,7 +190,7 @@ private:
 
     void undo_in_place(std::size_t i) {
         const FoundCopy& c = f_.copies[i];
-        if (c.readable && !c.parsed) return remove(i);  // never complete: the target was not touched
+        if (handled_.count(i)) return;
         if (!c.readable || (target_present_ && !target_readable_) || stale_) return keep(i);
         if (!target_present_ || (c.target_ours && !c.target_is_base)) {
             // PutBack of an in-place copy writes its old content; the copy goes with it.
@@ -223,9 +228,7 @@ private:
             if (f_.keep_existing && c.id.kind != CopyKind::InPlace) {
                 done.push_back(i);
             } else if (c.id.kind == CopyKind::InPlace && !c.id.tag.empty()) {
-                if (c.readable && !c.parsed) {
-                    done.push_back(i);  // never complete: the target was not touched
-                } else if (!c.readable || stale_) {
+                if (!c.readable || stale_) {
                     keep(i);
                 } else if (c.target_is_new) {
                     done.push_back(i);

@@ -1,5 +1,8 @@
 #include "tests/faults/fault_seam.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <set>
 
 #include "files/win/file_calls.h"
@@ -15,6 +18,12 @@ struct State {
     bool fired = false;
     std::vector<std::string> names;
     std::set<HANDLE> handles;
+    std::vector<std::string> files;  // names_used
+    std::string held;                // the scanner's file, and its handle
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    long save_at = 0;                // the game's save, and its handle
+    std::string save_path, save_content;
+    HANDLE saver = INVALID_HANDLE_VALUE;
 };
 
 State& st() {
@@ -32,13 +41,53 @@ DWORD error_of(Kind kind) {
     }
 }
 
+std::string lowered(const char* name) {
+    std::string l(name);
+    std::transform(l.begin(), l.end(), l.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return l;
+}
+
+// The scanner opens its file when it is there and not held yet.
+void scan(std::initializer_list<LPCSTR> files) {
+    State& s = st();
+    for (LPCSTR f : files) {
+        if (!f || s.holder != INVALID_HANDLE_VALUE || s.held.empty() || lowered(f) != s.held) continue;
+        s.holder = real().CreateFileA(f, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+}
+
+// The game's save: begun at its call, ended at the next.
+void game_acts() {
+    State& s = st();
+    if (s.save_at == 0) return;
+    if (s.count == s.save_at) {
+        s.saver = real().CreateFileA(s.save_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr);
+        DWORD done = 0;
+        if (s.saver != INVALID_HANDLE_VALUE)
+            real().WriteFile(s.saver, s.save_content.data(), static_cast<DWORD>(s.save_content.size() / 2), &done, nullptr);
+    } else if (s.count > s.save_at && s.saver != INVALID_HANDLE_VALUE) {
+        DWORD done = 0;
+        const std::size_t half = s.save_content.size() / 2;
+        real().WriteFile(s.saver, s.save_content.data() + half, static_cast<DWORD>(s.save_content.size() - half), &done,
+                         nullptr);
+        real().CloseHandle(s.saver);
+        s.saver = INVALID_HANDLE_VALUE;
+    }
+}
+
 // Counts the call; true when this one is to fail (it has then failed: for an
 // ending fault the process is gone). A short write and the replace's own
-// failures are their calls' affair.
-bool fails_now(const char* name) {
+// failures are their calls' affair. `files` are the names it is given.
+bool fails_now(const char* name, std::initializer_list<LPCSTR> files = {}) {
     State& s = st();
     s.names.emplace_back(name);
     ++s.count;
+    for (LPCSTR f : files)
+        if (f && !std::strchr(f, '*') && std::find(s.files.begin(), s.files.end(), lowered(f)) == s.files.end())
+            s.files.push_back(lowered(f));
+    scan(files);
+    game_acts();
     if (s.sticky && s.fired && s.count > s.at && std::string(name) == "WriteFile") {
         SetLastError(ERROR_DISK_FULL);
         return true;
@@ -46,13 +95,14 @@ bool fails_now(const char* name) {
     if (s.count != s.at) return false;
     s.fired = true;
     if (s.kind == Kind::EndProcess) TerminateProcess(GetCurrentProcess(), kEndedExitCode);
+    if (s.kind == Kind::EndBetweenMoves && std::string(name) != "ReplaceFileA") return false;
     if (!applies(s.kind, name)) return false;
     SetLastError(error_of(s.kind));
     return true;
 }
 
 HANDLE WINAPI create_file(LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g) {
-    if (fails_now("CreateFileA")) return INVALID_HANDLE_VALUE;
+    if (fails_now("CreateFileA", {a})) return INVALID_HANDLE_VALUE;
     HANDLE h = real().CreateFileA(a, b, c, d, e, f, g);
     if (h != INVALID_HANDLE_VALUE) st().handles.insert(h);
     return h;
@@ -93,11 +143,20 @@ BOOL close_counted(const char* name, HANDLE h, BOOL(WINAPI* close)(HANDLE)) {
     return closed;
 }
 BOOL WINAPI close_handle(HANDLE h) { return close_counted("CloseHandle", h, real().CloseHandle); }
-BOOL WINAPI move_file(LPCSTR a, LPCSTR b, DWORD f) { return fails_now("MoveFileExA") ? FALSE : real().MoveFileExA(a, b, f); }
+BOOL WINAPI move_file(LPCSTR a, LPCSTR b, DWORD f) {
+    if (fails_now("MoveFileExA", {a, b})) return FALSE;
+    const BOOL moved = real().MoveFileExA(a, b, f);
+    scan({b});  // a scanner looks at a file as soon as it appears
+    return moved;
+}
 // The replace's documented failures, with what they leave on disk.
 BOOL WINAPI replace_file(LPCSTR a, LPCSTR b, LPCSTR c, DWORD f, LPVOID x, LPVOID y) {
-    if (!fails_now("ReplaceFileA")) return real().ReplaceFileA(a, b, c, f, x, y);
+    if (!fails_now("ReplaceFileA", {a, b, c})) return real().ReplaceFileA(a, b, c, f, x, y);
     switch (st().kind) {
+    case Kind::EndBetweenMoves:
+        real().MoveFileExA(a, c, MOVEFILE_REPLACE_EXISTING);
+        TerminateProcess(GetCurrentProcess(), kEndedExitCode);
+        break;
     case Kind::ReplaceUnmoved:
         // Without a backup name the replaced file is gone.
         if (!c) real().DeleteFileA(a);
@@ -112,13 +171,15 @@ BOOL WINAPI replace_file(LPCSTR a, LPCSTR b, LPCSTR c, DWORD f, LPVOID x, LPVOID
     }
     return FALSE;
 }
-BOOL WINAPI copy_file(LPCSTR a, LPCSTR b, BOOL f) { return fails_now("CopyFileA") ? FALSE : real().CopyFileA(a, b, f); }
-BOOL WINAPI delete_file(LPCSTR a) { return fails_now("DeleteFileA") ? FALSE : real().DeleteFileA(a); }
+BOOL WINAPI copy_file(LPCSTR a, LPCSTR b, BOOL f) {
+    return fails_now("CopyFileA", {a, b}) ? FALSE : real().CopyFileA(a, b, f);
+}
+BOOL WINAPI delete_file(LPCSTR a) { return fails_now("DeleteFileA", {a}) ? FALSE : real().DeleteFileA(a); }
 DWORD WINAPI get_attributes(LPCSTR a) {
-    return fails_now("GetFileAttributesA") ? INVALID_FILE_ATTRIBUTES : real().GetFileAttributesA(a);
+    return fails_now("GetFileAttributesA", {a}) ? INVALID_FILE_ATTRIBUTES : real().GetFileAttributesA(a);
 }
 BOOL WINAPI set_attributes(LPCSTR a, DWORD v) {
-    return fails_now("SetFileAttributesA") ? FALSE : real().SetFileAttributesA(a, v);
+    return fails_now("SetFileAttributesA", {a}) ? FALSE : real().SetFileAttributesA(a, v);
 }
 HANDLE WINAPI find_first(LPCSTR a, LPWIN32_FIND_DATAA d) {
     if (fails_now("FindFirstFileA")) return INVALID_HANDLE_VALUE;
@@ -149,6 +210,7 @@ const char* kind_name(Kind kind) {
     case Kind::ReplaceUnmoved: return "replacement not moved";
     case Kind::ReplaceUnmoved2: return "replacement not moved, target under the backup name";
     case Kind::ReplacedNotRemoved: return "replaced file not removed";
+    case Kind::EndBetweenMoves: return "power lost between the replace's two moves";
     }
     return "?";
 }
@@ -158,7 +220,8 @@ bool applies(Kind kind, const std::string& call) {
     case Kind::ShortWrite: return call == "WriteFile";
     case Kind::ReplaceUnmoved:
     case Kind::ReplaceUnmoved2:
-    case Kind::ReplacedNotRemoved: return call == "ReplaceFileA";
+    case Kind::ReplacedNotRemoved:
+    case Kind::EndBetweenMoves: return call == "ReplaceFileA";
     default: return true;
     }
 }
@@ -180,6 +243,7 @@ void arm(long at, Kind kind, bool sticky) {
     s.sticky = sticky;
     s.fired = false;
     s.names.clear();
+    s.files.clear();
 }
 
 void disarm() {
@@ -190,5 +254,30 @@ long calls() { return st().count; }
 const std::vector<std::string>& call_names() { return st().names; }
 bool fired() { return st().fired; }
 long open_handles() { return static_cast<long>(st().handles.size()); }
+const std::vector<std::string>& names_used() { return st().files; }
+
+void hold(const std::string& name) {
+    release();
+    st().held = lowered(name.c_str());
+}
+
+void game_saves(long at, const std::string& path, const std::string& content) {
+    release();
+    State& s = st();
+    s.save_at = at;
+    s.save_path = path;
+    s.save_content = content;
+}
+
+void release() {
+    State& s = st();
+    ++s.count;
+    game_acts();  // the game's save ends, whatever came after its start
+    if (s.holder != INVALID_HANDLE_VALUE) real().CloseHandle(s.holder);
+    if (s.saver != INVALID_HANDLE_VALUE) real().CloseHandle(s.saver);
+    s.holder = s.saver = INVALID_HANDLE_VALUE;
+    s.held.clear();
+    s.save_at = 0;
+}
 
 }  // namespace faults

@@ -15,6 +15,9 @@ enum class Kind {
     // ReplaceFileA's ERROR_UNABLE_TO_MOVE_REPLACEMENT, _2 (the target moved
     // to the backup name) and ERROR_UNABLE_TO_REMOVE_REPLACED.
     ReplaceUnmoved, ReplaceUnmoved2, ReplacedNotRemoved,
+    // Power lost between ReplaceFileA's two moves: the target is under the
+    // backup name, the replacement still beside it, and the process ends.
+    EndBetweenMoves,
 };
 inline constexpr Kind kErrorKinds[] = {Kind::DiskFull, Kind::SharingViolation, Kind::AccessDenied, Kind::ShortWrite};
 inline constexpr Kind kReplaceKinds[] = {Kind::ReplaceUnmoved, Kind::ReplaceUnmoved2, Kind::ReplacedNotRemoved};
@@ -41,5 +44,20 @@ const std::vector<std::string>& call_names();
 bool fired();
 // File and search handles made and not yet closed.
 long open_handles();
+// The file names the calls since the last arm were given (lower-cased, in
+// the order of first use; search patterns aside).
+const std::vector<std::string>& names_used();
+
+// Other programs acting at the same moment, through the same calls (a
+// sharing mode is per handle, so a handle of this process refuses as another
+// program's would). Until release():
+// a scanner holds `name` open for reading, without write or delete sharing,
+// from the first call that names it while it is there;
+void hold(const std::string& name);
+// the game saves `path` as the C runtime does: at call `at` it opens it
+// emptied and writes the first half of `content`, and at the next call the
+// rest, then closes it (when its open is refused, its save fails).
+void game_saves(long at, const std::string& path, const std::string& content);
+void release();
 
 }  // namespace faults

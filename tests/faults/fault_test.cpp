@@ -3,9 +3,12 @@
 // fault_seam.h), on fresh real files. The player is told exactly when the
 // file did not get its new content (computed here from the fixture), no
 // handle is left open, and after a second start every file is byte for byte
-// old or new and nothing is left; a crash is followed by one at every call of
-// the next roll-forward. Again while the game holds the file (C runtime
-// sharing). The count goes to fault_points.txt for scripts/test.
+// old or new and nothing is left; a crash (also between the replace's two
+// moves) is followed by one at every call of the next roll-forward. Then
+// other programs at the same moment: a scanner holding each file name the
+// path uses, and the game saving its file at each call (every file old, new,
+// or new applied to the game's content). Again while the game holds the file
+// (C runtime sharing). The count goes to fault_points.txt for scripts/test.
 #include <gtest/gtest.h>
 
 #include "runtime/win32.h"
@@ -23,6 +26,7 @@
 #include "image/image.h"
 #include "image/jpeg.h"
 #include "files/files.h"
+#include "files/win/replace.h"
 #include "prefs/prefs.h"
 #include "tests/faults/fault_seam.h"
 #include "tests/faults/roll_forward.h"
@@ -37,6 +41,9 @@ const std::string kIni =
     "  PaletteFile = c:\\old\\QZ2.pal  \r\nFullscreen = 0\r\n";
 const std::string kOptions = "ABCDEFGHIJKLMNOPQRST";
 const std::string kPrefs = "; hand-made\r\npaletten = c:\\elsewhere\\\r\nWindow_x = 120\r\nextra = kept\r\n";
+// What the game saves meanwhile.
+const std::string kGameIni = "[Game]\r\nTitle = Pistova\r\nSaved = 2\r\n[Graphics]\r\nPaletteFile = c:\\old\\QZ2.pal\r\n";
+const std::string kGameOptions = "abcdefghijklmnopqrst";
 
 // What the player was told: message boxes and status lines.
 std::vector<std::string> g_told;
@@ -52,6 +59,10 @@ const std::vector<std::string> kStartFailures = {"Ohne Pistova gehts nicht !!", 
 std::string ini_with(const std::string& line) {
     return "[Game]\r\nTitle = Pistova\r\nVersion = 1.4\r\n\r\n[Graphics]\r\nScreenWidth = 640\r\n" + line +
            "\r\nFullscreen = 0\r\n";
+}
+// The game's own save, rewritten.
+std::string game_ini_with(const std::string& line) {
+    return "[Game]\r\nTitle = Pistova\r\nSaved = 2\r\n[Graphics]\r\n" + line + "\r\n";
 }
 
 // The settings saved: the 20 keys in their order, the paths as the start set
@@ -72,26 +83,32 @@ struct WritePath {
     std::string (*written)(const std::string& folder);  // the target's new content
     const std::vector<std::string>& failures;
     bool start_faults;  // the start's calls fail too (once for each file: the start is the same)
+    // The change made on what the game saved meanwhile (none: the game never writes the file).
+    std::string (*on_game)(const std::string& folder) = nullptr;
 };
 
 const WritePath kPaths[] = {
     {"activation", "qz.ini", [] { activate_palette(); },
      [](const std::string& f) { return ini_with("PaletteFile = " + f + "paletten\\sunset.pal"); }, kIniFailures,
-     true},
+     true, [](const std::string& f) { return game_ini_with("PaletteFile = " + f + "paletten\\sunset.pal"); }},
     {"restore", "qz.ini", [] { restore_stock_palette(); },
-     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false},
+     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false,
+     [](const std::string&) { return game_ini_with("PaletteFile = qz.pal"); }},
     {"hotlap preset", "options.set", [] { apply_hotlap_preset(); },
      [](const std::string&) { return std::string("ABCD" "\x0A" "FGHIJKLM" "\0\0\0" "\x32" "RST", 20); },
-     kOptionsFailures, true},
+     kOptionsFailures, true,
+     [](const std::string&) { return std::string("abcd" "\x0A" "fghijklm" "\0\0\0" "\x32" "rst", 20); }},
     {"race preset", "options.set", [] { apply_race_preset(); },
      [](const std::string&) { return std::string("ABCD" "\x05" "FGHIJKLM" "\x1E\x1E\x1E" "\x32" "RST", 20); },
-     kOptionsFailures, false},
+     kOptionsFailures, false,
+     [](const std::string&) { return std::string("abcd" "\x05" "fghijklm" "\x1E\x1E\x1E" "\x32" "rst", 20); }},
     {"restore at exit", "qz.ini",
      [] {
          app().restore_on_exit = 1;
          restore_at_exit();
      },
-     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false},
+     [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false,
+     [](const std::string&) { return game_ini_with("PaletteFile = qz.pal"); }},
     {"settings save", "pal_change.prf", save_at_exit, settings_written, kPrefsFailures, true},
 };
 const WritePath* path_named(const std::string& name) {
@@ -100,10 +117,11 @@ const WritePath* path_named(const std::string& name) {
     return nullptr;
 }
 
+// A failure told, with or without its reason behind it.
 bool told_failure(const WritePath& p) {
     for (const std::string& t : g_told)
         for (const std::string& f : p.failures)
-            if (t == f) return true;
+            if (t == f || t.rfind(f + ": ", 0) == 0) return true;
     for (const std::string& t : g_told)
         for (const std::string& f : kStartFailures)
             if (t == f) return true;
@@ -152,6 +170,7 @@ bool start_app(const std::string& folder) {
     s.game_ini_path = folder + "qz.ini";
     s.options_path = folder + "options.set";
     s.settings_changed = true;
+    recover_game_files();
     if (!find_game_files()) return false;
     recover_game_files();
     detect_active_palette();
@@ -214,11 +233,13 @@ private:
 };
 
 // Runs the start and the path (or only the roll-forward, in its small
-// program) in a process of its own that ends at call k; its exit code.
-DWORD run_ended_at(const char* path, long k, const std::string& folder) {
+// program) in a process of its own that ends at call k (power lost there, or
+// between the two moves of the replace at k); its exit code.
+DWORD run_ended_at(const char* path, long k, const std::string& folder, faults::Kind kind = faults::Kind::EndProcess) {
     const std::string rolling = "fault_roll_child.exe\" ", program = "fault_tests.exe\" --end \"" + std::string(path) + "\" ";
     std::string cmd = "\"" + tw_test::program_folder() + (path == std::string("roll-forward") ? rolling : program) +
-                      std::to_string(k) + " \"" + folder.substr(0, folder.size() - 1) + "\"";  // no "\\" before the quote
+                      std::to_string(k) + " \"" + folder.substr(0, folder.size() - 1) + "\"" +  // no "\\" before the quote
+                      (kind == faults::Kind::EndBetweenMoves ? " between" : "");
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -242,9 +263,13 @@ protected:
     static void SetUpTestSuite() {
         init_runtime_once();
         faults::install();
+        // Holders here either let go at the next call or never: a short wait
+        // tells them apart as well as the program's.
+        tw::set_refused_wait_ms(60);
     }
     static void TearDownTestSuite() {
         faults::remove();
+        tw::set_refused_wait_ms(0);
         std::ofstream out(tw_test::program_folder() + "fault_points.txt");
         if (::testing::UnitTest::GetInstance()->Passed())
             out << "fault injection: " << points_ << " fault points, every file old or new\n";
@@ -254,6 +279,7 @@ protected:
 
     // Out of the test's folder, so that it can go.
     void TearDown() override {
+        faults::release();
         holder_.reset();
         SetCurrentDirectoryA(tw_test::program_folder().c_str());
     }
@@ -291,6 +317,13 @@ protected:
         new_ = old_;
         new_[p.target] = p.written(folder_);
         if (std::string(p.target) == "qz.ini") new_["qz.ini.orig"] = kIni;
+        if (held) {
+            // The game's file counts as held once it was waited for: the
+            // counted run starts from there, as every later one does.
+            ASSERT_TRUE(start_app(folder_));
+            p.run();
+            fresh_files();
+        }
         faults::arm(0, faults::Kind::DiskFull);
         ASSERT_TRUE(start_app(folder_));
         // The start does not depend on the game holding a file: its faults
@@ -299,6 +332,7 @@ protected:
         const long first = held || !p.start_faults ? start_calls + 1 : 1;
         p.run();
         const std::vector<std::string> names = faults::call_names();
+        const std::vector<std::string> files = faults::names_used();
         ASSERT_EQ(read_folder(folder_), new_) << "the path without faults";
         ASSERT_FALSE(told_failure(p));
 
@@ -307,17 +341,19 @@ protected:
         kinds.push_back({faults::Kind::DiskFull, true});
         for (faults::Kind kind : faults::kReplaceKinds) kinds.push_back({kind, false});
         kinds.push_back({faults::Kind::EndProcess, false});
+        kinds.push_back({faults::Kind::EndBetweenMoves, false});
         for (long k = first; k <= static_cast<long>(names.size()); ++k) {
             for (const Fault& fault : kinds) {
                 if (!faults::applies(fault.kind, names[k - 1])) continue;
                 if (fault.sticky && names[k - 1] != "WriteFile") continue;  // a disk fills up at a write
                 // The first start only reads: a crash there leaves every file as it was.
-                if (fault.kind == faults::Kind::EndProcess && k <= start_calls) continue;
+                const bool ends = fault.kind == faults::Kind::EndProcess || fault.kind == faults::Kind::EndBetweenMoves;
+                if (ends && k <= start_calls) continue;
                 SCOPED_TRACE("call " + std::to_string(k) + " " + names[k - 1] + ": " + faults::kind_name(fault.kind) +
                              (fault.sticky ? " from then on" : ""));
                 fresh_files();
-                if (fault.kind == faults::Kind::EndProcess) {
-                    ASSERT_EQ(run_ended_at(p.name, k, folder_), faults::kEndedExitCode);
+                if (ends) {
+                    ASSERT_EQ(run_ended_at(p.name, k, folder_, fault.kind), faults::kEndedExitCode);
                     crash_the_roll_forward();
                 } else {
                     faults::arm(k, fault.kind, fault.sticky);
@@ -329,25 +365,68 @@ protected:
                     EXPECT_EQ(told_failure(p), !got_new) << (got_new ? "a failure was reported for the new content"
                                                                      : "the old content was kept without a word");
                 }
-                start_and_check();
+                start_and_check(!ends && told_failure(p));
                 ++points_;
             }
         }
+        // A scanner holding each name the path uses, for the whole run.
+        for (const std::string& name : files) {
+            SCOPED_TRACE("held by a scanner: " + name);
+            fresh_files();
+            faults::hold(name);
+            if (start_app(folder_)) p.run();
+            faults::release();
+            const bool got_new = tw_test::read_bytes(folder_ + p.target) == new_[p.target];
+            EXPECT_EQ(told_failure(p), !got_new) << (got_new ? "a failure was reported for the new content"
+                                                             : "the old content was kept without a word");
+            start_and_check(told_failure(p));
+            ++points_;
+        }
+        // The game saving its file at each call of the path.
+        if (!p.on_game || held) return;
+        for (long k = start_calls + 1; k <= static_cast<long>(names.size()); ++k) {
+            SCOPED_TRACE("the game saves at call " + std::to_string(k) + " " + names[k - 1]);
+            fresh_files();
+            faults::arm(0, faults::Kind::DiskFull);
+            start_app(folder_);
+            faults::game_saves(k - start_calls, folder_ + p.target, game_content());
+            faults::arm(0, faults::Kind::DiskFull);
+            p.run();
+            faults::release();
+            const std::string now = tw_test::read_bytes(folder_ + p.target);
+            const bool applied = now == p.on_game(folder_) || now == new_[p.target];
+            EXPECT_TRUE(applied || now == game_content()) << "the game's content was lost or cut:\n" << now;
+            // Told failed only when the game's content stands without the change.
+            if (now != game_content()) {
+                EXPECT_FALSE(told_failure(p)) << now;
+            }
+            start_and_check(told_failure(p), true);
+            ++points_;
+        }
     }
+    std::string game_content() const { return std::string(path_->target) == "qz.ini" ? kGameIni : kGameOptions; }
 
-    // A second start; then every file is old or new, and nothing else is there.
-    void start_and_check() {
+    // A second start, which asks for nothing; then every file is old or new
+    // (or, after the game saved, its content with or without the change),
+    // and nothing else is there. A change told failed stays out.
+    void start_and_check(bool told_failed, bool game_saved = false) {
         faults::arm(0, faults::Kind::DiskFull);
         start_app(folder_);
         EXPECT_EQ(faults::open_handles(), 0) << "the start left a file handle open";
+        for (const std::string& t : g_told) EXPECT_NE(t.rfind("Wo ist", 0), 0u) << "the second start asked: " << t;
         const std::map<std::string, std::string> now = read_folder(folder_);
         for (const auto& [name, bytes] : now) {
+            const bool game_file = game_saved && name == path_->target;
             if (name == "qz.ini.orig") {
-                EXPECT_EQ(bytes, kIni) << "a cut untouched copy";
+                EXPECT_TRUE(bytes == kIni || (game_saved && bytes == kGameIni)) << "a cut untouched copy";
             } else if (!old_.count(name)) {
                 ADD_FAILURE() << "left behind: " << name;
-            } else if (bytes != old_[name] && bytes != new_[name]) {
+            } else if (game_file && bytes != game_content() && bytes != path_->on_game(folder_) && bytes != new_[name]) {
+                ADD_FAILURE() << name << " is neither the game's nor changed:\n" << bytes;
+            } else if (!game_file && bytes != old_[name] && bytes != new_[name]) {
                 ADD_FAILURE() << name << " is neither old nor new:\n" << bytes;
+            } else if (told_failed && name == path_->target && !game_file) {
+                EXPECT_EQ(bytes, old_[name]) << "a change told failed was applied later";
             }
         }
         for (const auto& [name, bytes] : old_) EXPECT_TRUE(now.count(name)) << name << " is gone";
@@ -373,7 +452,7 @@ protected:
             SCOPED_TRACE("the next start's roll-forward ended at its call " + std::to_string(j));
             fresh_files(crashed);
             ASSERT_EQ(run_ended_at("roll-forward", j, folder_), faults::kEndedExitCode);
-            start_and_check();
+            start_and_check(false);
             ++points_;
         }
         fresh_files(crashed);
@@ -453,12 +532,13 @@ int main(int argc, char** argv) {
         Sleep(INFINITE);
     }
     // A path run in a process that ends at call k.
-    if (argc == 5 && std::string(argv[1]) == "--end") {
+    if ((argc == 5 || argc == 6) && std::string(argv[1]) == "--end") {
         const WritePath* p = path_named(argv[2]);
         if (!p) return 3;
         init_runtime_once();
         faults::install();
-        faults::arm(std::atol(argv[3]), faults::Kind::EndProcess);
+        tw::set_refused_wait_ms(60);
+        faults::arm(std::atol(argv[3]), argc == 6 ? faults::Kind::EndBetweenMoves : faults::Kind::EndProcess);
         if (start_app(std::string(argv[4]) + "\\")) p->run();
         return 0;  // the call never came
     }

@@ -56,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const std::string base = kContents[t % 5];
             c.id.tag = content_tag(base);
             bytes = in_place_copy(kContents[content], base);
+            if (next() % 8 == 1) bytes.resize(bytes.size() / 2);  // cut while it was written
             // Sometimes the target is what a cut write of this copy left.
             if (const int k = next() % 8; k < 4 && target)
                 target = std::string(kContents[content]).substr(0, k * 4) +
@@ -91,14 +92,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool whole_before = found.target_readable;  // a content that is not a change told failed
     for (const FoundCopy& c : found.copies)
         whole_before = whole_before || (c.readable && (c.id.kind == CopyKind::Old ||
-                                                       ((c.id.kind == CopyKind::New || c.id.kind == CopyKind::InPlace) && !voided(c))));
+                                                       (c.id.kind == CopyKind::New && !voided(c)) ||
+                                                       (c.id.kind == CopyKind::InPlace && c.parsed && !voided(c))));
     bool put = false;
     for (const RollAction& a : plan.actions) {
         check(a.copy < found.copies.size() && !gone[a.copy], "an action on a copy that is gone");
         const FoundCopy& c = found.copies[a.copy];
         if (a.step == RollStep::Remove) {
-            const bool whole = c.readable && (c.id.kind == CopyKind::New || c.id.kind == CopyKind::InPlace ||
-                                              c.id.kind == CopyKind::Old);
+            const bool whole = c.readable && (c.id.kind == CopyKind::New || c.id.kind == CopyKind::Old ||
+                                              (c.id.kind == CopyKind::InPlace && (c.parsed || c.id.tag.empty())));
             check(!whole || voided(c) || target.has_value(), "a whole copy removed while the file is missing");
             check(!(c.parsed && c.target_ours && !c.target_is_new && !c.target_is_base && !put),
                   "the copy of a cut file removed");
