@@ -38,6 +38,17 @@ FileReplaceResult file_read_complete(tw::TextArg path, std::string& bytes);
 // file_read_complete as a yes or no: 1 when read.
 int file_read_all(tw::TextArg path, std::string& bytes);
 
+// While one lives, every wait for a brief holder in the steps of one write
+// (its reads, its copies, its rounds) shares one bounded time (1.5 s).
+// Nested ones share the first.
+class FileWaitBudget {
+public:
+    FileWaitBudget();
+    ~FileWaitBudget();
+    FileWaitBudget(const FileWaitBudget&) = delete;
+    FileWaitBudget& operator=(const FileWaitBudget&) = delete;
+};
+
 // What a change was made from: the file's content as read, or that it was missing.
 struct FileBase {
     bool missing = false;

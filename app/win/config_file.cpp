@@ -28,6 +28,7 @@ FileReplaceResult rewrite_game_file(const std::string& path,
     // Each round starts from the file's whole content; a round whose file
     // the game rewrote before the new content went in is made again on the
     // game's content.
+    const FileWaitBudget budget;  // one wait for holders over all rounds
     FileReplaceResult result = FileReplaceResult::Changed;
     for (int round = 0; round < kChangeRounds && result == FileReplaceResult::Changed; ++round) {
         std::string content;

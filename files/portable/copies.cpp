@@ -118,18 +118,14 @@ std::optional<InPlaceCopy> parse_in_place_copy(std::string_view bytes) {
 }
 
 bool left_by_in_place_write(std::string_view target, std::string_view content, std::string_view base) {
-    if (target == content) return true;
-    // The first k bytes of the new content written over the old: while k is
-    // below the old length the file keeps that length, beyond it it is the
-    // new content's first k bytes.
-    std::size_t same = 0;  // the new content's first bytes the target holds
-    while (same < target.size() && same < content.size() && target[same] == content[same]) ++same;
-    if (target.size() == base.size()) {
-        std::size_t differs_until = target.size();  // behind the last byte that differs from the old
-        while (differs_until > 0 && target[differs_until - 1] == base[differs_until - 1]) --differs_until;
-        if (differs_until <= same) return true;
-    }
-    return target.size() > base.size() && target.size() <= content.size() && same == target.size();
+    // Either content written from the start over the other, in pieces, then
+    // cut behind it: the length lies between the two, and each byte is the
+    // one the one or the other has there.
+    if (target.size() < std::min(content.size(), base.size()) || target.size() > std::max(content.size(), base.size()))
+        return false;
+    for (std::size_t i = 0; i < target.size(); ++i)
+        if (!(i < content.size() && target[i] == content[i]) && !(i < base.size() && target[i] == base[i])) return false;
+    return true;
 }
 
 // ---- The plan.
@@ -155,7 +151,8 @@ public:
             const FoundCopy& c = f_.copies[i];
             const bool unfinished = c.id.kind == CopyKind::Part ||
                                     (c.id.kind == CopyKind::InPlace && !c.id.tag.empty() && c.readable && !c.parsed);
-            if (unfinished || (c.id.kind == CopyKind::New && voided(i))) remove(i);
+            const bool whole_new = c.id.kind == CopyKind::New || (c.id.kind == CopyKind::InPlace && c.id.tag.empty());
+            if (unfinished || (whole_new && voided(i))) remove(i);
         }
         // A change told failed that was being written in place: its old content goes back.
         for (std::size_t i = 0; i < f_.copies.size(); ++i)
@@ -192,8 +189,10 @@ private:
         const FoundCopy& c = f_.copies[i];
         if (handled_.count(i)) return;
         if (!c.readable || (target_present_ && !target_readable_) || stale_) return keep(i);
-        if (!target_present_ || (c.target_ours && !c.target_is_base)) {
-            // PutBack of an in-place copy writes its old content; the copy goes with it.
+        if (!target_present_ || (c.target_ours && !c.target_is_base && !c.target_is_new)) {
+            // Cut by the write or by putting the old content back: PutBack of
+            // an in-place copy writes its old content; the copy goes with it.
+            // A file that holds either content whole keeps it.
             put(RollStep::PutBack, i);
             back_ = false;
             stale_ = true;  // what other in-place copies were found against is gone
@@ -261,24 +260,39 @@ private:
         }
     }
 
-    // No target: a replace stopped between its two moves, or the file went.
+    // No target: a replace stopped between its two moves (the file under
+    // .old beside the change of the same number), or the file went.
     void decide_missing(const std::vector<std::size_t>& olds, const std::vector<std::size_t>& changes) {
-        std::optional<std::size_t> backup;
-        for (std::size_t i : olds)
-            if (!backup || f_.copies[i].id.number > f_.copies[*backup].id.number) backup = i;
-        std::optional<std::size_t> chosen;
-        for (std::size_t i : changes) {
-            const FoundCopy& c = f_.copies[i];
+        auto whole = [&](std::size_t i) {
             // An earlier version's in-place copy holds the new content alone.
-            if (c.id.kind == CopyKind::InPlace && !c.id.tag.empty() && (!c.readable || !c.parsed)) continue;
-            // With a backup only the change made from it; without one any.
-            if (backup && (!f_.copies[*backup].readable || c.id.tag != f_.copies[*backup].held_tag)) continue;
-            if (!chosen || better_missing(i, *chosen)) chosen = i;
+            const FoundCopy& c = f_.copies[i];
+            return c.id.kind == CopyKind::New || c.id.tag.empty() || (c.readable && c.parsed);
+        };
+        std::optional<std::size_t> backup, chosen;
+        for (std::size_t o : olds)
+            for (std::size_t i : changes)
+                if (f_.copies[o].readable && whole(i) && f_.copies[i].id.number == f_.copies[o].id.number &&
+                    f_.copies[i].id.tag == f_.copies[o].held_tag) {
+                    backup = o;
+                    chosen = i;
+                }
+        if (!chosen && !olds.empty()) {
+            // Otherwise the backups must agree on the file's content: numbers
+            // say nothing of which is newer.
+            for (std::size_t o : olds)
+                if (!f_.copies[o].readable || f_.copies[o].held_tag != f_.copies[olds[0]].held_tag) {
+                    for (std::size_t i : olds) keep(i);
+                    for (std::size_t i : changes) keep(i);
+                    return;
+                }
+            backup = olds[0];
         }
-        if (backup && !f_.copies[*backup].readable && !chosen) {
-            for (std::size_t i : olds) keep(i);
-            for (std::size_t i : changes) keep(i);
-            return;
+        const bool paired = chosen.has_value();
+        for (std::size_t i : changes) {
+            if (paired || !whole(i)) continue;
+            // With a backup only a change made from it; without one any.
+            if (backup && f_.copies[i].id.tag != f_.copies[*backup].held_tag) continue;
+            if (!chosen || better_missing(i, *chosen)) chosen = i;
         }
         if (chosen) {
             put(RollStep::PutInPlace, *chosen);

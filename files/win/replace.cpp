@@ -32,6 +32,9 @@ bool refused_error(DWORD error) { return replace_reason(error) == FileReplaceRes
 namespace {
 
 DWORD g_refused_wait_ms = kRefusedWaitMs;
+// The deadline every wait of one write shares while a FileWaitBudget lives (0: none).
+ULONGLONG g_budget_deadline = 0;
+int g_budgets = 0;
 
 std::set<std::string>& held_files() {
     static std::set<std::string> files;
@@ -56,24 +59,36 @@ HANDLE open_unwritten(const std::string& path) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Writes a whole small file of ours under a fresh name and flushes it.
+// Writes a whole small file of ours under a fresh name and flushes it. On
+// failure what was made of it may still be there (the caller removes it).
 bool write_new_file(const std::string& name, std::string_view bytes) {
     FileCalls& f = file_calls();
     HANDLE h = f.CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool ok = write_whole(h, bytes) && f.FlushFileBuffers(h);
-    const DWORD error = GetLastError();
-    if (!f.CloseHandle(h)) ok = false;
-    if (!ok) {
-        f.DeleteFileA(name.c_str());
-        SetLastError(error);
+    DWORD error = GetLastError();
+    if (!f.CloseHandle(h) && ok) {
+        ok = false;
+        error = GetLastError();
     }
+    SetLastError(error);
     return ok;
 }
 
 }  // namespace
 
 void set_refused_wait_ms(DWORD ms) { g_refused_wait_ms = ms ? ms : kRefusedWaitMs; }
+
+}  // namespace tw
+
+FileWaitBudget::FileWaitBudget() {
+    if (tw::g_budgets++ == 0) tw::g_budget_deadline = GetTickCount64() + tw::g_refused_wait_ms;
+}
+FileWaitBudget::~FileWaitBudget() {
+    if (--tw::g_budgets == 0) tw::g_budget_deadline = 0;
+}
+
+namespace tw {
 
 RefusalWait::RefusalWait(bool patient) : patient_(patient) {}
 
@@ -82,7 +97,7 @@ bool RefusalWait::again(DWORD error) {
     const ULONGLONG now = GetTickCount64();
     if (!started_) {
         started_ = true;
-        deadline_ = now + g_refused_wait_ms;
+        deadline_ = g_budget_deadline ? g_budget_deadline : now + g_refused_wait_ms;
     }
     if (now >= deadline_) return false;
     Sleep(kRefusedRetryPauseMs);
@@ -153,16 +168,7 @@ bool FileReplacement::begin(std::optional<FileBase> base) {
     }
     tag_ = content_tag(base->missing ? std::nullopt : std::optional<std::string_view>(base->content));
     FileCalls& f = file_calls();
-    for (int n = 1; n <= kCopyNumbers; ++n) {
-        // A number is free only when no copy of any kind has it: one that
-        // could not be cleared never stands in a later write's way.
-        WIN32_FIND_DATAA found;
-        HANDLE search = f.FindFirstFileA((target_ + ".tw" + std::to_string(n) + ".*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            f.FindClose(search);
-            continue;
-        }
-        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    for (int n = 1; (n = free_number(n)) != 0; ++n) {
         const std::string name = copy_name(target_, n, tag_, CopyKind::Part);
         HANDLE h = f.CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -178,6 +184,22 @@ bool FileReplacement::begin(std::optional<FileBase> base) {
     }
     return false;
 }
+
+int FileReplacement::free_number(int from) {
+    FileCalls& f = file_calls();
+    for (int n = from; n <= kCopyNumbers; ++n) {
+        // A number is free only when no copy of any kind has it: one that
+        // could not be cleared never stands in a later write's way.
+        WIN32_FIND_DATAA found;
+        HANDLE search = f.FindFirstFileA((target_ + ".tw" + std::to_string(n) + ".*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND ? n : 0;
+        f.FindClose(search);
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return 0;
+}
+
+void FileReplacement::void_number(int n) { write_new_file(copy_name(target_, n, tag_, CopyKind::Void), ""); }
 
 bool FileReplacement::rename_copy(CopyKind kind) {
     if (kind_ == kind) return true;
@@ -214,7 +236,7 @@ FileReplaceResult FileReplacement::give_up(FileReplaceResult reason) {
         // A change the player is told failed never goes in later: its copy
         // goes now, or, held past the wait, is marked so that the next start
         // removes it instead.
-        if (!remove_name(copy())) write_new_file(copy_name(target_, number_, tag_, CopyKind::Void), "");
+        if (!remove_name(copy())) void_number(number_);
         fate_ = CopyFate::None;
     }
     SetLastError(error);
@@ -350,15 +372,18 @@ FileReplaceResult FileReplacement::replace(std::string_view content) {
 FileReplaceResult FileReplacement::settle_moved_target(DWORD error) {
     FileCalls& f = file_calls();
     const std::string backup = copy_name(target_, number_, tag_, CopyKind::Old);
-    if (f.MoveFileExA(copy().c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    auto move = [&](const std::string& from) {
+        return retry_refused(wait_, [&] { return f.MoveFileExA(from.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH) != 0; });
+    };
+    if (move(copy())) {
         fate_ = CopyFate::None;
         remove_name(backup);
         return FileReplaceResult::Done;
     }
-    if (f.MoveFileExA(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) return give_up(replace_reason(error));
+    if (move(backup)) return give_up(replace_reason(error));
     // Both stay: the backup is the file, and the copy must never go over it.
     if (!completing_ && fate_ == CopyFate::Owned) {
-        write_new_file(copy_name(target_, number_, tag_, CopyKind::Void), "");
+        void_number(number_);
         fate_ = CopyFate::None;
     }
     return give_up(replace_reason(error));
@@ -385,17 +410,32 @@ FileReplaceResult FileReplacement::write_in_place(std::string_view content) {
         f.CloseHandle(h);
         return give_up(FileReplaceResult::Changed);  // the game wrote it since: not over its content
     }
-    // The complete copy stays until the in-place copy is there.
-    const std::string in_place = copy_name(target_, number_, tag_, CopyKind::InPlace);
-    if (!write_new_file(in_place, in_place_copy(content, old))) {
+    // The complete copy stays until the in-place copy is there, under a
+    // number of its own: a complete copy that cannot be removed is marked
+    // void by its number without touching the in-place one.
+    const int complete_copy = number_;
+    const bool had_complete = fate_ == CopyFate::Owned;
+    auto drop_complete = [&] {
+        if (had_complete && !remove_name(copy_name(target_, complete_copy, tag_, CopyKind::New))) void_number(complete_copy);
+    };
+    const int n = free_number(complete_copy + 1);
+    if (n == 0) {
         const DWORD error = GetLastError();
         f.CloseHandle(h);
         SetLastError(error);
         return give_up(replace_reason(error));
     }
-    remove_copy();
+    number_ = n;
     kind_ = CopyKind::InPlace;
-    fate_ = CopyFate::Owned;
+    if (!write_new_file(copy(), in_place_copy(content, old))) {
+        const DWORD error = GetLastError();
+        f.CloseHandle(h);
+        SetLastError(error);
+        give_up(replace_reason(error));
+        if (!completing_) drop_complete();  // at the start it is the one whole copy
+        return replace_reason(error);
+    }
+    drop_complete();
     const FileReplaceResult result = overwrite_held(h, content, old);
     f.CloseHandle(h);
     return result;
@@ -406,29 +446,40 @@ FileReplaceResult FileReplacement::overwrite_held(HANDLE h, std::string_view con
     const bool written = overwrite(h, content);
     const DWORD error = GetLastError();
     if (written && holds(h, content)) {
-        remove_copy();
+        // A copy that stays after its change is done is marked void: the
+        // next start removes it, whatever the file holds by then.
+        if (fate_ == CopyFate::Owned && !remove_name(copy())) void_number(number_);
+        fate_ = CopyFate::None;
         return FileReplaceResult::Done;
     }
     const FileReplaceResult result = written ? FileReplaceResult::Other : replace_reason(error);
-    // Put the old content back; when that fails too, the copy is marked void
-    // (or, at the start, kept): the next start puts the old content back.
-    const bool restored = holds(h, old) || (overwrite(h, old) && holds(h, old));
-    if (!restored && !completing_) {
-        write_new_file(copy_name(target_, number_, tag_, CopyKind::Void), "");
+    // Put the old content back. The copy is marked void first (at the start
+    // it is kept as it is), so that a crash while the old content goes back
+    // is undone, not completed, by the next start.
+    if (holds(h, old)) return give_up(result);
+    if (!completing_ && fate_ == CopyFate::Owned) {
+        void_number(number_);
+        // Back whole: the copy and its mark go (what stays, the next start removes).
+        if (overwrite(h, old) && holds(h, old) && remove_name(copy()))
+            remove_name(copy_name(target_, number_, tag_, CopyKind::Void));
         fate_ = CopyFate::None;
+        return give_up(result);
     }
+    overwrite(h, old);
     return give_up(result);
 }
 
-FileReplaceResult FileReplacement::complete_in_place(const CopyId& copy, const InPlaceCopy& in_place, bool undo) {
+FileReplaceResult FileReplacement::complete_in_place(const CopyId& copy, const InPlaceCopy& in_place, bool undo,
+                                                     bool target_missing) {
     completing_ = true;
     number_ = copy.number;
     kind_ = copy.kind;
     tag_ = copy.tag;
     fate_ = CopyFate::Owned;
     FileCalls& f = file_calls();
+    // A file that was missing is made; one that was there must still be.
     HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                             nullptr, target_missing ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return give_up(replace_reason(GetLastError()));
     // What the file holds under this handle must still be what the write left.
     std::string now;
@@ -437,7 +488,7 @@ FileReplaceResult FileReplacement::complete_in_place(const CopyId& copy, const I
     FileReplaceResult result;
     if (!read)
         result = give_up(replace_reason(error));
-    else if (!now.empty() && !left_by_in_place_write(now, in_place.content, in_place.base))
+    else if (!target_missing && !left_by_in_place_write(now, in_place.content, in_place.base))
         result = give_up(FileReplaceResult::Changed);
     else
         result = overwrite_held(h, undo ? in_place.base : in_place.content, now);

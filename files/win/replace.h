@@ -40,7 +40,8 @@ inline constexpr DWORD kRefusedRetryPauseMs = 10;
 // Tests shorten the wait (0 puts kRefusedWaitMs back).
 void set_refused_wait_ms(DWORD ms);
 
-// The time one write may spend waiting for holders to let go.
+// The time one step may spend waiting for holders to let go: the budget's
+// deadline while one lives, kRefusedWaitMs from its first refusal otherwise.
 class RefusalWait {
 public:
     // An impatient wait gives up at the first refusal.
@@ -117,7 +118,8 @@ public:
     // its new content (or, with `undo`, its old) over what its cut write left.
     // On failure the copy is kept for the next start.
     FileReplaceResult complete(const CopyId& copy);
-    FileReplaceResult complete_in_place(const CopyId& copy, const InPlaceCopy& in_place, bool undo);
+    FileReplaceResult complete_in_place(const CopyId& copy, const InPlaceCopy& in_place, bool undo,
+                                        bool target_missing);
     // Removes the copy unless it is kept for recovery (marks it void when it
     // cannot be removed).
     void abandon();
@@ -146,6 +148,10 @@ private:
     FileReplaceResult give_up(FileReplaceResult reason);
 
     std::string copy() const { return copy_name(target_, number_, tag_, kind_); }
+    // The first number from `from` on that no copy of any kind has; 0 when none.
+    int free_number(int from);
+    // Marks every copy of number `n` as a change never to be put in place.
+    void void_number(int n);
     bool rename_copy(CopyKind kind);
     bool remove_name(const std::string& name);
     void remove_copy();

@@ -122,6 +122,7 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
     f.FindClose(search);
     if (!listed) return FileRecovery::Failed;
     if (facts.copies.empty()) return FileRecovery::Nothing;
+    const FileWaitBudget budget;
 
     // What the files hold.
     std::string now;
@@ -151,6 +152,7 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
 
     const tw::RollPlan plan = tw::plan_roll_forward(facts);
     tw::RefusalWait wait;
+    bool present = facts.target_present;
     for (const tw::RollAction& a : plan.actions) {
         const tw::CopyId& id = facts.copies[a.copy].id;
         const std::string name = tw::copy_name(target, id.number, id.tag, id.kind);
@@ -159,8 +161,8 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
             done = tw::retry_refused(wait, [&] { return f.DeleteFileA(name.c_str()) != 0 || tw::missing_error(GetLastError()); });
         } else if (id.kind == tw::CopyKind::InPlace && in_place[a.copy]) {
             tw::FileReplacement replacement(target);
-            done = replacement.complete_in_place(id, *in_place[a.copy], a.step == tw::RollStep::PutBack) ==
-                   FileReplaceResult::Done;
+            done = replacement.complete_in_place(id, *in_place[a.copy], a.step == tw::RollStep::PutBack,
+                                                 !present) == FileReplaceResult::Done;
         } else if (a.step == tw::RollStep::PutInPlace) {
             tw::FileReplacement replacement(target);
             done = replacement.complete(id) == FileReplaceResult::Done;
@@ -168,6 +170,7 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
             done = tw::retry_refused(wait, [&] { return f.MoveFileExA(name.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0; });
         }
         if (!done) return FileRecovery::Failed;
+        present = present || a.step != tw::RollStep::Remove;
     }
     return recovery_of(plan.outcome);
 }

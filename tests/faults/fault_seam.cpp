@@ -21,7 +21,8 @@ struct State {
     std::vector<std::string> files;  // names_used
     std::string held;                // the scanner's file, and its handle
     HANDLE holder = INVALID_HANDLE_VALUE;
-    long save_at = 0;                // the game's save, and its handle
+    long save_at = 0;                // the game's save, when it began, and its handle
+    long save_began = 0;
     std::string save_path, save_content;
     HANDLE saver = INVALID_HANDLE_VALUE;
 };
@@ -56,17 +57,19 @@ void scan(std::initializer_list<LPCSTR> files) {
     }
 }
 
-// The game's save: begun at its call, ended at the next.
+// The game's save: begun at its call (or, while its open is refused, at the
+// next one: the game tries again), ended at the call after.
 void game_acts() {
     State& s = st();
-    if (s.save_at == 0) return;
-    if (s.count == s.save_at) {
+    if (s.save_at == 0 || s.count < s.save_at) return;
+    if (s.save_began == 0) {
         s.saver = real().CreateFileA(s.save_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      CREATE_ALWAYS, 0, nullptr);
         DWORD done = 0;
-        if (s.saver != INVALID_HANDLE_VALUE)
-            real().WriteFile(s.saver, s.save_content.data(), static_cast<DWORD>(s.save_content.size() / 2), &done, nullptr);
-    } else if (s.count > s.save_at && s.saver != INVALID_HANDLE_VALUE) {
+        if (s.saver == INVALID_HANDLE_VALUE) return;
+        s.save_began = s.count;
+        real().WriteFile(s.saver, s.save_content.data(), static_cast<DWORD>(s.save_content.size() / 2), &done, nullptr);
+    } else if (s.count > s.save_began && s.saver != INVALID_HANDLE_VALUE) {
         DWORD done = 0;
         const std::size_t half = s.save_content.size() / 2;
         real().WriteFile(s.saver, s.save_content.data() + half, static_cast<DWORD>(s.save_content.size() - half), &done,
@@ -265,14 +268,17 @@ void game_saves(long at, const std::string& path, const std::string& content) {
     release();
     State& s = st();
     s.save_at = at;
+    s.save_began = 0;
     s.save_path = path;
     s.save_content = content;
 }
 
 void release() {
     State& s = st();
-    ++s.count;
-    game_acts();  // the game's save ends, whatever came after its start
+    for (int i = 0; i < 2; ++i) {  // the game's save ends, whatever came after its start
+        ++s.count;
+        game_acts();
+    }
     if (s.holder != INVALID_HANDLE_VALUE) real().CloseHandle(s.holder);
     if (s.saver != INVALID_HANDLE_VALUE) real().CloseHandle(s.saver);
     s.holder = s.saver = INVALID_HANDLE_VALUE;

@@ -57,10 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             c.id.tag = content_tag(base);
             bytes = in_place_copy(kContents[content], base);
             if (next() % 8 == 1) bytes.resize(bytes.size() / 2);  // cut while it was written
-            // Sometimes the target is what a cut write of this copy left.
+            // Sometimes the target is what a cut write of this copy left, or
+            // a cut write of its old content back over the new.
+            const std::string& from = kContents[content];
             if (const int k = next() % 8; k < 4 && target)
-                target = std::string(kContents[content]).substr(0, k * 4) +
-                         (base.size() > k * 4u ? base.substr(k * 4) : std::string());
+                target = from.substr(0, k * 4) + (base.size() > k * 4u ? base.substr(k * 4) : std::string());
+            else if (k < 7 && target)
+                target = base.substr(0, (k - 4) * 4) + (from.size() > (k - 4) * 4u ? from.substr((k - 4) * 4) : "");
         }
         held[found.copies.size()] = bytes;
         found.copies.push_back(c);
@@ -108,13 +111,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(!voided(c), "a change told failed was applied");
             const auto parsed = parse_in_place_copy(held[a.copy]);
             if (!target) {
-                // The newest backup stands for the file that was moved away.
-                std::optional<std::size_t> backup;
+                // The file moved away is the backup of the change's own
+                // number, or the content every backup holds.
+                bool own = false, all = true;
                 for (std::size_t i = 0; i < found.copies.size(); ++i)
-                    if (!gone[i] && found.copies[i].id.kind == CopyKind::Old &&
-                        (!backup || found.copies[i].id.number > found.copies[*backup].id.number))
-                        backup = i;
-                check(!backup || found.copies[*backup].held_tag == c.id.tag, "a copy put over another backup");
+                    if (!gone[i] && found.copies[i].id.kind == CopyKind::Old) {
+                        own = own || (found.copies[i].id.number == c.id.number && found.copies[i].held_tag == c.id.tag);
+                        all = all && found.copies[i].held_tag == c.id.tag;
+                    }
+                check(own || all, "a copy put over another backup");
             } else if (c.id.kind == CopyKind::InPlace && parsed) {
                 check(left_by_in_place_write(*target, parsed->content, parsed->base), "in place over another content");
             } else {
@@ -124,10 +129,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             put = true;
         } else {
             const auto parsed = parse_in_place_copy(held[a.copy]);
-            check(!target || (c.id.kind == CopyKind::InPlace && parsed &&
-                              left_by_in_place_write(*target, parsed->content, parsed->base)),
+            const bool in_place = c.id.kind == CopyKind::InPlace && parsed && !c.id.tag.empty();
+            check(!target || (in_place && left_by_in_place_write(*target, parsed->content, parsed->base)),
                   "a backup put over a file that is there");
-            target = c.id.kind == CopyKind::InPlace ? parsed->base : held[a.copy];
+            for (std::size_t i = 0; i < found.copies.size() && !in_place; ++i)
+                if (!gone[i] && found.copies[i].id.kind == CopyKind::Old)
+                    check(found.copies[i].held_tag == c.held_tag, "one of backups that differ put back");
+            target = in_place ? parsed->base : held[a.copy];
             put = true;
         }
         gone[a.copy] = true;
