@@ -1,10 +1,10 @@
 #include "tests/faults/fault_seam.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <set>
 
+#include "files/text.h"
 #include "files/win/file_calls.h"
 
 namespace faults {
@@ -42,17 +42,11 @@ DWORD error_of(Kind kind) {
     }
 }
 
-std::string lowered(const char* name) {
-    std::string l(name);
-    std::transform(l.begin(), l.end(), l.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return l;
-}
-
 // The scanner opens its file when it is there and not held yet.
 void scan(std::initializer_list<LPCSTR> files) {
     State& s = st();
     for (LPCSTR f : files) {
-        if (!f || s.holder != INVALID_HANDLE_VALUE || s.held.empty() || lowered(f) != s.held) continue;
+        if (!f || s.holder != INVALID_HANDLE_VALUE || s.held.empty() || text_lower(f) != s.held) continue;
         s.holder = real().CreateFileA(f, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     }
 }
@@ -87,8 +81,8 @@ bool fails_now(const char* name, std::initializer_list<LPCSTR> files = {}) {
     s.names.emplace_back(name);
     ++s.count;
     for (LPCSTR f : files)
-        if (f && !std::strchr(f, '*') && std::find(s.files.begin(), s.files.end(), lowered(f)) == s.files.end())
-            s.files.push_back(lowered(f));
+        if (f && !std::strchr(f, '*') && std::find(s.files.begin(), s.files.end(), text_lower(f)) == s.files.end())
+            s.files.push_back(text_lower(f));
     scan(files);
     game_acts();
     if (s.sticky && s.fired && s.count > s.at && std::string(name) == "WriteFile") {
@@ -261,7 +255,7 @@ const std::vector<std::string>& names_used() { return st().files; }
 
 void hold(const std::string& name) {
     release();
-    st().held = lowered(name.c_str());
+    st().held = text_lower(name);
 }
 
 void game_saves(long at, const std::string& path, const std::string& content) {

@@ -361,9 +361,7 @@ protected:
                     faults::disarm();
                     ASSERT_TRUE(faults::fired());
                     EXPECT_EQ(faults::open_handles(), 0) << "a file handle was left open";
-                    const bool got_new = tw_test::read_bytes(folder_ + p.target) == new_[p.target];
-                    EXPECT_EQ(told_failure(p), !got_new) << (got_new ? "a failure was reported for the new content"
-                                                                     : "the old content was kept without a word");
+                    expect_told_exactly(p);
                 }
                 start_and_check(!ends && told_failure(p));
                 ++points_;
@@ -376,9 +374,7 @@ protected:
             faults::hold(name);
             if (start_app(folder_)) p.run();
             faults::release();
-            const bool got_new = tw_test::read_bytes(folder_ + p.target) == new_[p.target];
-            EXPECT_EQ(told_failure(p), !got_new) << (got_new ? "a failure was reported for the new content"
-                                                             : "the old content was kept without a word");
+            expect_told_exactly(p);
             start_and_check(told_failure(p));
             ++points_;
         }
@@ -403,6 +399,11 @@ protected:
             start_and_check(told_failure(p), true);
             ++points_;
         }
+    }
+    void expect_told_exactly(const WritePath& p) {
+        const bool got_new = tw_test::read_bytes(folder_ + p.target) == new_[p.target];
+        EXPECT_EQ(told_failure(p), !got_new) << (got_new ? "a failure was reported for the new content"
+                                                         : "the old content was kept without a word");
     }
     std::string game_content() const { return std::string(path_->target) == "qz.ini" ? kGameIni : kGameOptions; }
 

@@ -211,6 +211,19 @@ TEST_F(WholeFiles, TheRollForwardCompletesOrRemovesOnlyItsOwnCopies) {
         EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{});
         DeleteFileA(path.c_str());
     }
+    // A cut in-place write whose file another program holds at the start:
+    // the one whole copy stays until the holder lets go.
+    const std::string copy = made_from("old content!", 4, ".inplace");
+    write_bytes(path, cut);
+    write_bytes(tmp / copy, tw::in_place_copy("new content", "old content!"));
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(file_roll_forward(path), FileRecovery::Failed);
+    CloseHandle(reader);
+    EXPECT_EQ(file_roll_forward(path), FileRecovery::Completed);
+    EXPECT_EQ(read_bytes(path), "new content");
+    EXPECT_EQ(others({"qz.ini"}), std::vector<std::string>{});
+    DeleteFileA(path.c_str());
+
     // The player's own files that merely look alike are never touched.
     const std::initializer_list<std::string> players = {"qz.ini", "qz.ini.orig", "qz.ini.tw1.tmp", "qz.ini.tw01.new",
                                                         "qz.ini.twx.new", "qz.ini.tw2.new.bak", "qz.ini.bak"};

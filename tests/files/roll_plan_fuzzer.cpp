@@ -14,20 +14,8 @@ namespace {
 
 const char* const kContents[] = {"", "A", "AB", "PaletteFile = x\r\n", "PaletteFile = y\r\nZ\r\n"};
 
-const tw::FoundFiles* g_found;
-const tw::RollPlan* g_plan;
-
-// On a failure: what was found and the plan, then the reason.
 void check(bool ok, const char* what) {
     if (ok) return;
-    const char* kinds[] = {"part", "new", "inplace", "old", "void"};
-    std::fprintf(stderr, "target present %d readable %d tag %s keep %d\n", g_found->target_present,
-                 g_found->target_readable, g_found->target_tag.c_str(), g_found->keep_existing);
-    for (const tw::FoundCopy& c : g_found->copies)
-        std::fprintf(stderr, "  %d %s tag '%s' readable %d held %s parsed %d new %d base %d ours %d\n", c.id.number,
-                     kinds[static_cast<int>(c.id.kind)], c.id.tag.c_str(), c.readable, c.held_tag.c_str(), c.parsed,
-                     c.target_is_new, c.target_is_base, c.target_ours);
-    for (const tw::RollAction& a : g_plan->actions) std::fprintf(stderr, "  step %d copy %zu\n", static_cast<int>(a.step), a.copy);
     std::fprintf(stderr, "%s\n", what);
     std::abort();
 }
@@ -84,8 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const RollPlan plan = plan_roll_forward(found);
-    g_found = &found;
-    g_plan = &plan;
     auto voided = [&](const FoundCopy& c) {
         for (const FoundCopy& v : found.copies)
             if (v.id.kind == CopyKind::Void && v.id.number == c.id.number) return true;
