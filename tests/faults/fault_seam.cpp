@@ -228,6 +228,10 @@ void install() {
                                      flush_file_buffers, get_file_size, close_handle, move_file,  replace_file,
                                      copy_file,      delete_file, get_attributes, set_attributes, find_first,
                                      find_next,      find_close,  current_directory, full_path};
+    // A crash child says that its program is running (see kStartedEvent).
+    char event[64] = {};
+    if (GetEnvironmentVariableA(kStartedEvent, event, sizeof event))
+        if (HANDLE h = OpenEventA(EVENT_MODIFY_STATE, FALSE, event)) SetEvent(h), CloseHandle(h);
 }
 
 void remove() { tw::file_calls() = tw::system_file_calls(); }

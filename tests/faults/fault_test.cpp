@@ -240,15 +240,31 @@ DWORD run_ended_at(const char* path, long k, const std::string& folder, faults::
     std::string cmd = "\"" + tw_test::program_folder() + (path == std::string("roll-forward") ? rolling : program) +
                       std::to_string(k) + " \"" + folder.substr(0, folder.size() - 1) + "\"" +  // no "\\" before the quote
                       (kind == faults::Kind::EndBetweenMoves ? " between" : "");
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
-    WaitForSingleObject(pi.hProcess, 60000);
+    const std::string name = "tw_fault_started_" + std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA(faults::kStartedEvent, name.c_str());
     DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    for (int start = 0; start < 2; ++start) {
+        HANDLE started = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            // Seen under Wine: ERROR_BAD_EXE_FORMAT for the program that started a moment before.
+            std::printf("the crash child could not be started (error %lu)\n", GetLastError());
+            CloseHandle(started);
+            Sleep(200);
+            continue;
+        }
+        WaitForSingleObject(pi.hProcess, 60000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        const bool ran = WaitForSingleObject(started, 0) == WAIT_OBJECT_0;
+        CloseHandle(started);
+        if (ran) break;
+        std::printf("the crash child ended with %lu before it ran; started again\n", static_cast<unsigned long>(code));
+    }
+    SetEnvironmentVariableA(faults::kStartedEvent, nullptr);
     return code;
 }
 
