@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/portable/copies.h"
 #include "runtime/runtime.h"
 
 // 1 when a file of that name exists and can be opened for reading (a folder
@@ -74,14 +75,9 @@ int file_replace_content(tw::TextArg path, std::string_view content);
 // (never overwritten). 1 when the copy is there afterwards.
 int file_keep_copy(tw::TextArg path, tw::TextArg copy_path);
 
-// What the start found beside a file from a replacement that did not end.
-enum class FileRecovery {
-    Nothing,     // nothing was left
-    Completed,   // a complete copy was put in place
-    Removed,     // only leftovers that no longer mattered: removed
-    NotApplied,  // the file changed after the copy was made: kept, the copy removed
-    Failed,      // something could not be resolved now (it stays for the next start)
-};
+// What the start found beside a file from a replacement that did not end
+// (Nothing, Completed, Removed, NotApplied, Failed).
+using FileRecovery = tw::RollOutcome;
 
 // Resolves what replacements of `path` left beside it, by the names this
 // library makes (path.twN.TAG.part, .new, .inplace, .old, .void) and by what

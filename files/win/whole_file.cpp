@@ -79,16 +79,6 @@ bool read_copy(const std::string& name, std::string& bytes) {
     return ok;
 }
 
-FileRecovery recovery_of(tw::RollOutcome outcome) {
-    switch (outcome) {
-    case tw::RollOutcome::Nothing: return FileRecovery::Nothing;
-    case tw::RollOutcome::Completed: return FileRecovery::Completed;
-    case tw::RollOutcome::Removed: return FileRecovery::Removed;
-    case tw::RollOutcome::NotApplied: return FileRecovery::NotApplied;
-    default: return FileRecovery::Failed;
-    }
-}
-
 }  // namespace
 
 // Lists what is beside the target, reads the facts the decision needs, and
@@ -172,5 +162,5 @@ FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
         if (!done) return FileRecovery::Failed;
         present = present || a.step != tw::RollStep::Remove;
     }
-    return recovery_of(plan.outcome);
+    return plan.outcome;
 }
