@@ -124,6 +124,12 @@ void note_held(const std::string& path, bool held) {
         held_files().erase(text_lower(path));
 }
 
+HANDLE open_shared_for_reading(const std::string& name) {
+    if (!usable_file_name(name)) return INVALID_HANDLE_VALUE;
+    return file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 FileReplaceResult read_complete(const std::string& path, std::string& bytes) {
     FileCalls& f = file_calls();
     if (!usable_file_name(path)) return FileReplaceResult::Missing;
@@ -134,8 +140,7 @@ FileReplaceResult read_complete(const std::string& path, std::string& bytes) {
     if (!unwritten && refused_error(error)) {
         // Kept open for writing all along (the game while it runs): what it
         // holds now, sharing its writes.
-        h = f.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        h = open_shared_for_reading(path);
         if (h != INVALID_HANDLE_VALUE) note_held(path, true);
         error = GetLastError();
     } else if (unwritten) {
@@ -145,9 +150,10 @@ FileReplaceResult read_complete(const std::string& path, std::string& bytes) {
     const bool read = read_whole(h, bytes);
     error = GetLastError();
     f.CloseHandle(h);
-    return read ? FileReplaceResult::Done : replace_reason(error) == FileReplaceResult::Missing
-                                                ? FileReplaceResult::Other
-                                                : replace_reason(error);
+    if (read) return FileReplaceResult::Done;
+    // A file that went while it was read is no missing one: it was there.
+    const FileReplaceResult reason = replace_reason(error);
+    return reason == FileReplaceResult::Missing ? FileReplaceResult::Other : reason;
 }
 
 // ---- The replacement.

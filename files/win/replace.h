@@ -81,6 +81,10 @@ bool really_held(const std::string& path);
 bool held_for_session(const std::string& path);
 void note_held(const std::string& path, bool held);
 
+// Opens an existing file for reading, sharing reading and writing (the game
+// may be writing it); INVALID_HANDLE_VALUE when it cannot.
+HANDLE open_shared_for_reading(const std::string& name);
+
 // Reads the whole content of `path` once no other program is writing it (an
 // open that refuses writers succeeds): a writer is waited for, over the
 // refusal wait; one that keeps it open past that counts as holding it for

@@ -11,14 +11,6 @@
 
 namespace {
 
-// Opens an existing file for reading, sharing reading and writing (the game
-// may be writing it); INVALID_HANDLE_VALUE when it cannot.
-HANDLE open_shared_for_reading(const std::string& name) {
-    if (!tw::usable_file_name(name)) return INVALID_HANDLE_VALUE;
-    return tw::file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 FileReplaceResult replace_whole(const std::string& path, std::string_view content, std::optional<FileBase> base,
                                 bool keep_existing) {
     tw::FileReplacement replacement(path, keep_existing);
@@ -29,7 +21,7 @@ FileReplaceResult replace_whole(const std::string& path, std::string_view conten
 }  // namespace
 
 int file_exists(tw::TextArg path) {
-    HANDLE h = open_shared_for_reading(path.str());
+    HANDLE h = tw::open_shared_for_reading(path.str());
     if (h == INVALID_HANDLE_VALUE) return 0;
     tw::file_calls().CloseHandle(h);
     return 1;
