@@ -2,9 +2,8 @@
 // closing, colours, size bounds and geometry.
 #include "runtime/gdi_calls.h"
 
-#include <cstdio>
-
 #include "runtime/object_table.h"
+#include "ui/portable/window_plan.h"
 #include "ui/win/sizing.h"
 #include "ui/win/window_internal.h"
 #include "ui/win/window_proc.h"
@@ -38,6 +37,51 @@ uint16_t outer_bound(HWND hwnd, int units, bool height) {
     int outer = height ? r.bottom - r.top : r.right - r.left;
     if (outer > 0xFFFF) outer = 0xFFFF;
     return static_cast<uint16_t>(outer);
+}
+
+static_assert(kDefaultPosition == CW_USEDEFAULT && kStyleCaption == WS_CAPTION);
+static_assert(kStyleMaximize == WS_MAXIMIZE && kStyleMinimize == WS_MINIMIZE);
+
+// Each window has its own class; a failing registration is not checked.
+void register_class(WindowObject& w, intptr_t own_number, HINSTANCE module) {
+    window_class_name(own_number, w.class_name, sizeof w.class_name);
+    WNDCLASSA wc = {};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = window_procedure;
+    wc.hInstance = module;
+    wc.hIcon = g_class_icon;
+    wc.hCursor = g_class_cursor;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = w.class_name;
+    RegisterClassA(&wc);
+}
+
+// The outer frame of a client area of width x height whose frame is asked
+// for at (x, y), with what it is to be centred on.
+ScreenArea frame_of(const WindowPlan& plan, int x, int y, int width, int height, HWND owner) {
+    RECT r = {0, 0, width, height};
+    AdjustWindowRect(&r, plan.style, FALSE);
+    const ScreenArea asked{x, y, r.right - r.left, r.bottom - r.top};
+    ScreenArea around;
+    if (plan.centring == WindowCentring::Screen) {
+        around = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    } else if (plan.centring == WindowCentring::Parent) {
+        HWND ref = owner ? owner : GetActiveWindow();
+        if (!ref) return window_frame(plan.centring, asked, nullptr);
+        RECT pr;
+        GetWindowRect(ref, &pr);
+        around = {pr.left, pr.top, pr.right - pr.left, pr.bottom - pr.top};
+    }
+    return window_frame(plan.centring, asked, &around);
+}
+
+void show_first(HWND hwnd, WindowShow show) {
+    switch (show) {
+    case WindowShow::Hidden: break;
+    case WindowShow::Normal: ShowWindow(hwnd, SW_SHOWNORMAL); break;
+    case WindowShow::Minimized: ShowWindow(hwnd, SW_SHOWMINIMIZED); break;
+    case WindowShow::Maximized: ShowWindow(hwnd, SW_MAXIMIZE); break;
+    }
 }
 
 }  // namespace
@@ -92,63 +136,16 @@ intptr_t window_open(intptr_t number, int x, int y, int width, int height, tw::T
     ensure_library();
     WindowObject* w = windows().prepare(number);
     if (!w) return 0;
-    intptr_t own_number = windows().number_of(w);
+    const intptr_t own_number = windows().number_of(w);
     HINSTANCE module = GetModuleHandleA(nullptr);
+    register_class(*w, own_number, module);
 
-    std::snprintf(w->class_name, sizeof w->class_name, "WindowClass_%lld", static_cast<long long>(own_number));
-    WNDCLASSA wc = {};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = window_procedure;
-    wc.hInstance = module;
-    wc.hIcon = g_class_icon;
-    wc.hCursor = g_class_cursor;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-    wc.lpszClassName = w->class_name;
-    RegisterClassA(&wc);
-
-    bool control_list = (flags & WINDOW_NO_CONTROL_LIST) == 0;
-    flags &= ~WINDOW_NO_CONTROL_LIST;
-    const uint32_t requests = WINDOW_CENTRE_SCREEN | WINDOW_CENTRE_PARENT | WINDOW_INVISIBLE;
-    if ((flags & ~requests) == 0) flags |= WS_CAPTION;
-    bool invisible = (flags & WINDOW_INVISIBLE) != 0;
-    bool centre_screen = (flags & WINDOW_CENTRE_SCREEN) != 0;
-    bool centre_parent = (flags & WINDOW_CENTRE_PARENT) != 0;
-    DWORD style = flags & ~requests;
-
-    RECT r = {0, 0, width, height};
-    AdjustWindowRect(&r, style, FALSE);
-    int outer_w = r.right - r.left;
-    int outer_h = r.bottom - r.top;
-
+    const WindowPlan plan = window_plan(flags);
     HWND owner = reinterpret_cast<HWND>(parent);
-    bool ignored = x == tw::IGNORE || y == tw::IGNORE;
-    if (centre_screen) {
-        int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-        if (outer_w > sw) outer_w = sw;
-        if (outer_h > sh) outer_h = sh;
-        x = (sw - outer_w) / 2;
-        y = (sh - outer_h) / 2;
-    } else if (centre_parent) {
-        HWND ref = owner ? owner : GetActiveWindow();
-        if (ref) {
-            RECT pr;
-            GetWindowRect(ref, &pr);
-            x = pr.left + ((pr.right - pr.left) - outer_w) / 2;
-            y = pr.top + ((pr.bottom - pr.top) - outer_h) / 2;
-            if (x < 0) x = 0;
-            if (y < 0) y = 0;
-        } else if (ignored) {
-            // Nothing to centre on: an unknown position falls back to the
-            // system's default instead of being taken literally.
-            x = y = CW_USEDEFAULT;
-        }
-    } else if (ignored) {
-        x = y = CW_USEDEFAULT;
-    }
-
+    const ScreenArea frame = frame_of(plan, x, y, width, height, owner);
     std::string text = title.str();
-    HWND hwnd = CreateWindowExA(0, w->class_name, text.c_str(), style, x, y, outer_w, outer_h, owner, nullptr,
-                                module, nullptr);
+    HWND hwnd = CreateWindowExA(0, w->class_name, text.c_str(), plan.style, frame.x, frame.y, frame.width,
+                                frame.height, owner, nullptr, module, nullptr);
     if (!hwnd) {
         UnregisterClassA(w->class_name, module);
         windows().discard(w);
@@ -156,17 +153,8 @@ intptr_t window_open(intptr_t number, int x, int y, int width, int height, tw::T
     }
     w->hwnd = hwnd;
     SetPropA(hwnd, kPropWindowId, reinterpret_cast<HANDLE>(own_number + 1));
-
-    if (!invisible) {
-        if (style & WS_MAXIMIZE)
-            ShowWindow(hwnd, SW_MAXIMIZE);
-        else if (style & WS_MINIMIZE)
-            ShowWindow(hwnd, SW_SHOWMINIMIZED);
-        else
-            ShowWindow(hwnd, SW_SHOWNORMAL);
-    }
-    w->minimized_or_maximized = (style & (WS_MAXIMIZE | WS_MINIMIZE)) != 0;
-
+    show_first(hwnd, plan.show);
+    w->minimized_or_maximized = plan.minimized_or_maximized;
     w->shortcuts = {
         ACCEL{FVIRTKEY | FNOINVERT, VK_TAB, COMMAND_FOCUS_NEXT},
         ACCEL{FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, COMMAND_FOCUS_PREVIOUS},
@@ -174,7 +162,7 @@ intptr_t window_open(intptr_t number, int x, int y, int width, int height, tw::T
     w->shortcut_table = CreateAcceleratorTableA(w->shortcuts.data(), static_cast<int>(w->shortcuts.size()));
     w->colour = COLOUR_NONE;
 
-    if (control_list) control_list_use(reinterpret_cast<intptr_t>(hwnd));
+    if (plan.control_list) control_list_use(reinterpret_cast<intptr_t>(hwnd));
     return number == tw::kDynamicNumber ? own_number : reinterpret_cast<intptr_t>(hwnd);
 }
 
