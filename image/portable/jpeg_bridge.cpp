@@ -190,12 +190,46 @@ JpegDecode::~JpegDecode() {
     if (created_) jpeg_destroy_decompress(&cinfo_);
 }
 
+bool jpeg_frame_allowed(uint32_t width, uint32_t height, bool arithmetic) {
+    const int64_t frame = static_cast<int64_t>(width) * height;
+    return frame <= (arithmetic ? kJpegMaxArithmeticFramePixels : kJpegMaxFramePixels);
+}
+
+bool jpeg_fitting(ImageSize want, uint32_t width, uint32_t height) {
+    return want.width >= 1 && want.height >= 1 && static_cast<uint32_t>(want.width) <= width &&
+           static_cast<uint32_t>(want.height) <= height;
+}
+
+bool jpeg_deliverable(int components, int samples, ImageSize size) {
+    return components == samples && size.width >= 1 && size.height >= 1 && size.width <= IMAGE_MAX_SIDE &&
+           size.height <= IMAGE_MAX_SIDE;
+}
+
 bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fitted) {
     jpeg_decompress_struct* cinfo = &cinfo_;
     cinfo->err = jpeg_std_error(&error_.pub);
     error_.pub.error_exit = bridge_error_exit;
     error_.pub.output_message = bridge_output_message;
     if (setjmp(error_.recovery)) return false;
+    read_header(input);
+    if (!jpeg_frame_allowed(cinfo->image_width, cinfo->image_height, cinfo->arith_code)) return false;
+    choose_colours();
+    cinfo->dct_method = JDCT_ISLOW;
+    ImageSize want;
+    const bool fitting = choose_size(fit, fitted, want);
+    if (!jpeg_deliverable(cinfo->output_components, cmyk_ ? 4 : 3, want))
+        return false;  // not a picture an image object can hold
+    begin_decompress(fitting);
+    width_ = want.width;
+    height_ = want.height;
+    return true;
+}
+
+// The steps below run within start's recovery point: a fatal library error
+// jumps straight back there.
+
+void JpegDecode::read_header(const ImageInput& input) {
+    jpeg_decompress_struct* cinfo = &cinfo_;
     jpeg_create_decompress(cinfo);
     created_ = true;
     error_.pub.trace_level = 0;
@@ -207,9 +241,10 @@ bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fit
     else
         install(cinfo, &source_);
     jpeg_read_header(cinfo, TRUE);
-    const int64_t frame = static_cast<int64_t>(cinfo->image_width) * cinfo->image_height;
-    if (frame > (cinfo->arith_code ? kJpegMaxArithmeticFramePixels : kJpegMaxFramePixels)) return false;
+}
 
+void JpegDecode::choose_colours() {
+    jpeg_decompress_struct* cinfo = &cinfo_;
     switch (cinfo->jpeg_color_space) {
     case JCS_GRAYSCALE:
         cinfo->out_color_space = JCS_RGB;
@@ -232,27 +267,29 @@ bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fit
         direct_ = true;
     }
 #endif
-    cinfo->dct_method = JDCT_ISLOW;
-    ImageSize want{static_cast<int>(cinfo->image_width), static_cast<int>(cinfo->image_height)};
+}
+
+// The size to deliver (`want`) and the library's output size: with a fit
+// rule whose size the picture covers, the reduction that still covers it.
+// True when the delivered size is the fitted one.
+bool JpegDecode::choose_size(ImageFitRule fit, ImageSize* fitted, ImageSize& want) {
+    jpeg_decompress_struct* cinfo = &cinfo_;
     bool fitting = false;
     if (fit) {
         // The fitted size comes from the picture's real size; the decoding
         // only has to cover it.
-        want = fit(want.width, want.height);
+        want = fit(static_cast<int>(cinfo->image_width), static_cast<int>(cinfo->image_height));
         if (fitted) *fitted = want;
-        fitting = want.width >= 1 && want.height >= 1 &&
-                  static_cast<JDIMENSION>(want.width) <= cinfo->image_width &&
-                  static_cast<JDIMENSION>(want.height) <= cinfo->image_height;
+        fitting = jpeg_fitting(want, cinfo->image_width, cinfo->image_height);
         if (fitting) choose_scale(cinfo, want);
     }
     jpeg_calc_output_dimensions(cinfo);
     if (!fitting) want = {static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height)};
+    return fitting;
+}
 
-    const int samples = cmyk_ ? 4 : 3;
-    if (cinfo->output_components != samples || want.width < 1 || want.height < 1 || want.width > IMAGE_MAX_SIDE ||
-        want.height > IMAGE_MAX_SIDE)
-        return false;  // not a picture an image object can hold
-
+void JpegDecode::begin_decompress(bool fitting) {
+    jpeg_decompress_struct* cinfo = &cinfo_;
     // At 1/8 each pixel is its block's DC value, which a progressive picture
     // has complete (but for the bits of its refinement scans) after its first
     // DC scans: the rest of the file is not needed.
@@ -268,7 +305,8 @@ bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fit
         cinfo->mem->request_virt_barray = ring_request;
         cinfo->mem->access_virt_barray = ring_access;
     }
-    const JDIMENSION row_samples = (cinfo->output_width * static_cast<JDIMENSION>(samples) + 3) & ~JDIMENSION(3);
+    const JDIMENSION samples = cmyk_ ? 4 : 3;
+    const JDIMENSION row_samples = (cinfo->output_width * samples + 3) & ~JDIMENSION(3);
     row_ = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, row_samples, 1);
     jpeg_start_decompress(cinfo);
     if (ring) {
@@ -277,9 +315,6 @@ bool JpegDecode::start(const ImageInput& input, ImageFitRule fit, ImageSize* fit
         read_first_dc_scans();
         jpeg_start_output(cinfo, cinfo->input_scan_number);
     }
-    width_ = want.width;
-    height_ = want.height;
-    return true;
 }
 
 // Takes in the file until every component has had its first DC scan (or the

@@ -39,6 +39,15 @@ inline constexpr int64_t kJpegMaxArithmeticFramePixels = 128LL * 1024 * 1024;
 // piece beyond the end of its picture's data.
 inline constexpr std::size_t kJpegReadBuffer = 32 * 1024;
 
+// Whether a picture's frame is within the limits above.
+bool jpeg_frame_allowed(uint32_t width, uint32_t height, bool arithmetic);
+// Whether a fitted size can be decoded for, by a reduction or at full size:
+// at least 1 and at most the picture's width x height in each direction.
+bool jpeg_fitting(ImageSize want, uint32_t width, uint32_t height);
+// Whether the library's output of `components` samples a pixel (`samples`
+// wanted) delivered at `size` is a picture an image object can hold.
+bool jpeg_deliverable(int components, int samples, ImageSize size);
+
 // One JPEG picture from its header to its last row.
 class JpegDecode final : public ImageDecode {
 public:
@@ -78,6 +87,10 @@ public:
 private:
     JpegDecode() = default;
     bool start(const ImageInput& input, ImageFitRule fit, ImageSize* fitted);
+    void read_header(const ImageInput& input);
+    void choose_colours();
+    bool choose_size(ImageFitRule fit, ImageSize* fitted, ImageSize& want);
+    void begin_decompress(bool fitting);
     void read_first_dc_scans();
     void deliver(JSAMPLE* row, unsigned char* target);
 

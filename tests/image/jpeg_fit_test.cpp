@@ -266,3 +266,14 @@ TEST(JpegFit, PicturesBeyondTheScanLimitOrTheMemoryCapAreRefused) {
     EXPECT_EQ(jpeg_open(samples::block(samples::claiming(coded, 11586, 11586)), fixed_target, &fitted), nullptr);
     EXPECT_NE(jpeg_open(samples::block(samples::claiming(coded, 11585, 11585)), fixed_target, &fitted), nullptr);
 }
+
+TEST(JpegFit, FrameLimitsFittedSizesAndDeliverableSizesAtTheirEdges) {
+    using namespace tw::image;
+    EXPECT_TRUE(jpeg_frame_allowed(32768, 32768, false) && !jpeg_frame_allowed(32768, 32769, false));
+    EXPECT_TRUE(jpeg_frame_allowed(16384, 8192, true) && !jpeg_frame_allowed(16384, 8193, true));
+    EXPECT_TRUE(jpeg_fitting({1, 1}, 1, 1) && jpeg_fitting({300, 225}, 300, 225));
+    EXPECT_FALSE(jpeg_fitting({0, 5}, 9, 9) || jpeg_fitting({10, 5}, 9, 9) || jpeg_fitting({5, 10}, 9, 9));
+    EXPECT_TRUE(jpeg_deliverable(3, 3, {IMAGE_MAX_SIDE, 1}) && jpeg_deliverable(4, 4, {1, IMAGE_MAX_SIDE}));
+    EXPECT_FALSE(jpeg_deliverable(1, 3, {8, 8}) || jpeg_deliverable(3, 3, {IMAGE_MAX_SIDE + 1, 1}) ||
+                 jpeg_deliverable(3, 3, {1, 0}));
+}
