@@ -43,97 +43,135 @@ bool bmp_signature(const uint8_t* data, std::size_t length) {
     return data && length >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
-bool bmp_parse(const uint8_t* data, std::size_t length, int max_side, BmpFile& out) {
-    out = BmpFile();
-    if (!bmp_signature(data, length) || length < 18) return false;
-    const uint32_t off_bits = u32(data + 10);
-    const uint32_t header_size = u32(data + 14);
-    const uint8_t* h = data + 14;
-    if (!within(14, header_size, length)) return false;
+namespace {
 
-    int64_t width, height;
-    uint32_t planes, bits, compression = kBmpRgb, size_image = 0, clr_used = 0;
+// The fields of a BMP file's header that the checks look at, from a core
+// header (12 bytes) or an info header of any later version (40 or more).
+struct BmpHeader {
+    uint32_t size = 0;
+    int64_t width = 0, height = 0;
+    uint32_t planes = 0, bits = 0, compression = kBmpRgb, size_image = 0, clr_used = 0;
     std::size_t entry_bytes = 4;  // colour table entries: RGBQUAD, or RGBTRIPLE for core headers
-    if (header_size == 12) {
-        width = u16(h + 4);
-        height = u16(h + 6);
-        planes = u16(h + 8);
-        bits = u16(h + 10);
-        entry_bytes = 3;
-    } else if (header_size >= 40) {
-        width = s32(h + 4);
-        height = s32(h + 8);
-        planes = u16(h + 12);
-        bits = u16(h + 14);
-        compression = u32(h + 16);
-        size_image = u32(h + 20);
-        clr_used = u32(h + 32);
+
+    int64_t rows() const { return height < 0 ? -height : height; }
+};
+
+// Where the parts behind the header lie, each checked against the block.
+struct BmpLayout {
+    uint64_t table_at = 0;           // the colour table
+    uint32_t masks[3] = {0, 0, 0};   // of a bit-field file
+    uint32_t colours = 0;            // entries of the colour table
+    uint32_t pixels_at = 0;          // the pixel data's offset in the file
+    uint64_t pixel_bytes = 0;
+};
+
+// The header behind the file header; false when it is not within the block
+// or of no known size.
+bool bmp_header(const uint8_t* data, std::size_t length, BmpHeader& h) {
+    h.size = u32(data + 14);
+    if (!within(14, h.size, length)) return false;
+    const uint8_t* p = data + 14;
+    if (h.size == 12) {
+        h.width = u16(p + 4);
+        h.height = u16(p + 6);
+        h.planes = u16(p + 8);
+        h.bits = u16(p + 10);
+        h.entry_bytes = 3;
+    } else if (h.size >= 40) {
+        h.width = s32(p + 4);
+        h.height = s32(p + 8);
+        h.planes = u16(p + 12);
+        h.bits = u16(p + 14);
+        h.compression = u32(p + 16);
+        h.size_image = u32(p + 20);
+        h.clr_used = u32(p + 32);
     } else {
         return false;
     }
-    const int64_t rows = height < 0 ? -height : height;
-    if (planes != 1 || width < 1 || width > max_side || rows < 1 || rows > max_side) return false;
-    if (!palette_bits(bits) && bits != 16 && bits != 24 && bits != 32) return false;
-    switch (compression) {
-    case kBmpRgb: break;
-    case kBmpRle8: if (bits != 8 || height < 0) return false; break;
-    case kBmpRle4: if (bits != 4 || height < 0) return false; break;
-    case kBmpBitfields: if (bits != 16 && bits != 32) return false; break;
+    return true;
+}
+
+// Whether the platform converts what the header describes: one plane, 1 to
+// max_side pixels each way, and a bit count with a compression that suits it.
+bool bmp_convertible(const BmpHeader& h, int max_side) {
+    if (h.planes != 1 || h.width < 1 || h.width > max_side || h.rows() < 1 || h.rows() > max_side) return false;
+    if (!palette_bits(h.bits) && h.bits != 16 && h.bits != 24 && h.bits != 32) return false;
+    switch (h.compression) {
+    case kBmpRgb: return true;
+    case kBmpRle8: return h.bits == 8 && h.height >= 0;
+    case kBmpRle4: return h.bits == 4 && h.height >= 0;
+    case kBmpBitfields: return h.bits == 16 || h.bits == 32;
     default: return false;  // embedded JPEG or PNG, or unknown
     }
+}
 
+// The colour masks, colour table and pixel data; false when any of them
+// does not lie within the block.
+bool bmp_layout(const uint8_t* data, std::size_t length, const BmpHeader& h, BmpLayout& l) {
     // Colour masks: behind a 40-byte header, inside the later versions.
-    uint64_t table_at = 14 + static_cast<uint64_t>(header_size);
-    uint32_t masks[3] = {0, 0, 0};
-    if (compression == kBmpBitfields) {
-        const uint64_t masks_at = header_size == 40 ? table_at : 14 + 40;
+    l.table_at = 14 + static_cast<uint64_t>(h.size);
+    if (h.compression == kBmpBitfields) {
+        const uint64_t masks_at = h.size == 40 ? l.table_at : 14 + 40;
         if (!within(masks_at, 12, length)) return false;
-        for (int i = 0; i < 3; ++i) masks[i] = u32(data + masks_at + 4 * i);
-        if (header_size == 40) table_at += 12;
+        for (int i = 0; i < 3; ++i) l.masks[i] = u32(data + masks_at + 4 * i);
+        if (h.size == 40) l.table_at += 12;
     }
-
-    uint32_t colours = 0;
-    if (palette_bits(bits)) {
-        const uint32_t full = 1u << bits;
-        colours = clr_used == 0 || clr_used > full ? full : clr_used;
-        if (!within(table_at, static_cast<uint64_t>(colours) * entry_bytes, length)) return false;
+    if (palette_bits(h.bits)) {
+        const uint32_t full = 1u << h.bits;
+        l.colours = h.clr_used == 0 || h.clr_used > full ? full : h.clr_used;
+        if (!within(l.table_at, static_cast<uint64_t>(l.colours) * h.entry_bytes, length)) return false;
     }
-
-    uint64_t pixel_bytes;
-    if (compression == kBmpRle8 || compression == kBmpRle4) {
-        pixel_bytes = size_image;
-        if (pixel_bytes == 0) return false;
+    if (h.compression == kBmpRle8 || h.compression == kBmpRle4) {
+        l.pixel_bytes = h.size_image;
+        if (l.pixel_bytes == 0) return false;
     } else {
-        pixel_bytes = static_cast<uint64_t>(dib_stride(static_cast<uint32_t>(width), bits)) *
-                      static_cast<uint64_t>(rows);
+        l.pixel_bytes = static_cast<uint64_t>(dib_stride(static_cast<uint32_t>(h.width), h.bits)) *
+                        static_cast<uint64_t>(h.rows());
     }
-    if (off_bits < 14 + static_cast<uint64_t>(header_size) || !within(off_bits, pixel_bytes, length))
-        return false;
+    l.pixels_at = u32(data + 10);
+    return l.pixels_at >= 14 + static_cast<uint64_t>(h.size) && within(l.pixels_at, l.pixel_bytes, length);
+}
 
-    const std::size_t mask_bytes = compression == kBmpBitfields ? 12 : 0;
-    out.info.assign(40 + mask_bytes + 4 * static_cast<std::size_t>(colours), 0);
+// The checked file as the platform takes it: a 40-byte info header, the
+// masks, the colour table as RGBQUADs, and where the pixels are.
+void bmp_describe(const uint8_t* data, const BmpHeader& h, const BmpLayout& l, BmpFile& out) {
+    const std::size_t mask_bytes = h.compression == kBmpBitfields ? 12 : 0;
+    out.info.assign(40 + mask_bytes + 4 * static_cast<std::size_t>(l.colours), 0);
     put32(out.info, 0, 40);
-    put32(out.info, 4, static_cast<uint32_t>(width));
-    put32(out.info, 8, static_cast<uint32_t>(static_cast<int32_t>(height)));
+    put32(out.info, 4, static_cast<uint32_t>(h.width));
+    put32(out.info, 8, static_cast<uint32_t>(static_cast<int32_t>(h.height)));
     put16(out.info, 12, 1);
-    put16(out.info, 14, bits);
-    put32(out.info, 16, compression);
-    put32(out.info, 20, static_cast<uint32_t>(pixel_bytes));
-    put32(out.info, 32, colours);
-    for (std::size_t i = 0; i < mask_bytes / 4; ++i) put32(out.info, 40 + 4 * i, masks[i]);
+    put16(out.info, 14, h.bits);
+    put32(out.info, 16, h.compression);
+    put32(out.info, 20, static_cast<uint32_t>(l.pixel_bytes));
+    put32(out.info, 32, l.colours);
+    for (std::size_t i = 0; i < mask_bytes / 4; ++i) put32(out.info, 40 + 4 * i, l.masks[i]);
     uint8_t* table = out.info.data() + 40 + mask_bytes;
-    for (uint32_t i = 0; i < colours; ++i) {
-        const uint8_t* e = data + table_at + static_cast<uint64_t>(i) * entry_bytes;
+    for (uint32_t i = 0; i < l.colours; ++i) {
+        const uint8_t* e = data + l.table_at + static_cast<uint64_t>(i) * h.entry_bytes;
         table[4 * i] = e[0];
         table[4 * i + 1] = e[1];
         table[4 * i + 2] = e[2];
         table[4 * i + 3] = 0;
     }
-    out.width = static_cast<int32_t>(width);
-    out.height = static_cast<int32_t>(height);
-    out.bit_count = static_cast<uint16_t>(bits);
-    out.pixels = data + off_bits;
-    out.pixel_bytes = static_cast<std::size_t>(pixel_bytes);
+    out.width = static_cast<int32_t>(h.width);
+    out.height = static_cast<int32_t>(h.height);
+    out.bit_count = static_cast<uint16_t>(h.bits);
+    out.pixels = data + l.pixels_at;
+    out.pixel_bytes = static_cast<std::size_t>(l.pixel_bytes);
+}
+
+}  // namespace
+
+bool bmp_parse(const uint8_t* data, std::size_t length, int max_side, BmpFile& out) {
+    out = BmpFile();
+    if (!bmp_signature(data, length) || length < 18) return false;
+    BmpHeader header;
+    BmpLayout layout;
+    if (!bmp_header(data, length, header) || !bmp_convertible(header, max_side) ||
+        !bmp_layout(data, length, header, layout))
+        return false;
+    bmp_describe(data, header, layout, out);
     return true;
 }
 

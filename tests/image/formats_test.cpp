@@ -70,6 +70,7 @@ TEST(BmpHeader, InsaneFieldsAreRefused) {
         {"two planes", 26, 0x00040002u},
         {"5 bits per pixel", 26, 0x00050001u},
         {"RLE8 on a 4-bit file", 30, 1},
+        {"bit fields on a 4-bit file", 30, 3},
     };
     for (const Case& c : cases) {
         Bytes file = good;
