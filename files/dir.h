@@ -1,4 +1,4 @@
-// Folder scans under object numbers, and path parts. A scan lists the entries
+// Folder scans under object numbers, and the current folder. A scan lists the entries
 // of one folder that match a wildcard pattern, one at a time:
 //   dir_examine, then dir_next until 0 (dir_entry_name after each 1), dir_finish.
 #pragma once
@@ -25,12 +25,5 @@ std::string dir_entry_name(intptr_t number);
 int dir_finish(intptr_t number);
 int dir_is_open(intptr_t number);
 
-// The folder part including its trailing separator ("\" or "/"); a leading
-// double quote is skipped and the scan stops at the first "|".
-std::string path_folder_part(tw::TextArg path);
-// The part behind the last separator, up to a double quote or the end.
-std::string path_file_part(tw::TextArg path);
 // The current folder, ending in exactly one backslash; empty text on failure.
 std::string current_dir();
-// 1 if the text can serve as a plain file name, 0 if not.
-int file_name_valid(tw::TextArg name);

@@ -1,9 +1,7 @@
-// Files, folder scans, paths, program launching, text helpers and lists.
+// Files and folders: sequential files under numbers, whole-file reads and
+// replacements, folder scans and the current folder.
 #pragma once
 
-#include "files/text.h"
-#include "files/list.h"
 #include "files/file.h"
 #include "files/whole_file.h"
 #include "files/dir.h"
-#include "files/launch.h"

@@ -1,8 +1,8 @@
 #include "app/portable/game_config.h"
 
 #include "app/portable/constants.h"
-#include "files/dir.h"
-#include "files/text.h"
+#include "text/path_parts.h"
+#include "text/text.h"
 
 namespace tintwerk {
 

@@ -1,6 +1,6 @@
 #include "app/portable/presets.h"
 
-#include "files/text.h"
+#include "text/text.h"
 
 namespace tintwerk {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "files/text.h"
+#include "text/text.h"
 
 namespace tintwerk {
 

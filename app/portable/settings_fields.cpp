@@ -2,7 +2,7 @@
 
 #include "app/portable/constants.h"
 #include "app/portable/game_config.h"
-#include "files/text.h"
+#include "text/text.h"
 
 namespace tintwerk {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "app/portable/constants.h"
-#include "files/dir.h"
-#include "files/text.h"
+#include "text/path_parts.h"
+#include "text/text.h"
 
 namespace tintwerk {
 

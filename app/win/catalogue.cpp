@@ -1,8 +1,8 @@
 // The palette catalogue: the *.pal files of the palette folder, sorted.
 #include "app/app.h"
 #include "files/dir.h"
-#include "files/list.h"
-#include "files/text.h"
+#include "text/list.h"
+#include "text/text.h"
 #include "ui/control.h"
 
 namespace tintwerk {

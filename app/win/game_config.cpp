@@ -3,7 +3,7 @@
 #include "app/app.h"
 #include "files/file.h"
 #include "files/whole_file.h"
-#include "files/text.h"
+#include "text/text.h"
 
 namespace tintwerk {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/app.h"
-#include "files/launch.h"
-#include "files/text.h"
+#include "launch/launch.h"
+#include "text/text.h"
 #include "image/image.h"
 #include "ui/control.h"
 #include "ui/font.h"

@@ -1,6 +1,6 @@
 // The preview of the selected palette.
 #include "app/app.h"
-#include "files/dir.h"
+#include "text/path_parts.h"
 #include "files/file.h"
 #include "files/whole_file.h"
 #include "image/image.h"

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "files/text.h"
+#include "text/text.h"
 #include "ui/control.h"
 #include "ui/window.h"
 

@@ -187,18 +187,4 @@ int64_t BufferedFile::size() {
     return size;
 }
 
-std::vector<std::string> split_lines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t start = i;
-        while (i < text.size() && text[i] != '\0' && text[i] != '\n' && text[i] != '\r') ++i;
-        lines.emplace_back(text.substr(start, i - start));
-        if (i == text.size()) break;
-        char end = text[i++];
-        if (end == '\r' && i < text.size() && text[i] == '\n') ++i;
-    }
-    return lines;
-}
-
 }  // namespace tw

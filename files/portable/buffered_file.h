@@ -106,8 +106,4 @@ private:
     bool stuck_ = false;       // the last flush left bytes it could not write
 };
 
-// Splits a whole text into lines the way BufferedFile::read_line reads them
-// up to the end of the file (no extra empty line behind a final line end).
-std::vector<std::string> split_lines(std::string_view text);
-
 }  // namespace tw

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "files/portable/path_parts.h"
+#include "text/path_parts.h"
 #include "files/win/file_calls.h"
 #include "runtime/win32.h"
 

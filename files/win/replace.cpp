@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "files/text.h"
+#include "text/text.h"
 #include "files/win/file_calls.h"
 
 namespace tw {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "files/dir.h"
-#include "files/text.h"
+#include "text/path_parts.h"
+#include "text/text.h"
 #include "files/win/file_calls.h"
 #include "files/win/replace.h"
 

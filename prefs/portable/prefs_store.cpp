@@ -1,6 +1,6 @@
 #include "prefs/portable/prefs_store.h"
 
-#include "files/text.h"
+#include "text/text.h"
 
 namespace tw::prefs {
 

@@ -9,6 +9,8 @@
 
 #include "app/app.h"
 #include "files/files.h"
+#include "text/list.h"
+#include "text/text.h"
 #include "prefs/prefs.h"
 #include "runtime/win32.h"
 #include "tests/files/temp_folder.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "files/text.h"
+#include "text/text.h"
 #include "files/win/file_calls.h"
 
 namespace faults {

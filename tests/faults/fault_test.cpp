@@ -26,6 +26,8 @@
 #include "image/image.h"
 #include "image/jpeg.h"
 #include "files/files.h"
+#include "text/list.h"
+#include "text/text.h"
 #include "files/win/replace.h"
 #include "prefs/prefs.h"
 #include "tests/faults/fault_seam.h"

@@ -7,6 +7,8 @@
 
 #include "tests/faults/fault_seam.h"
 #include "tests/faults/roll_forward.h"
+#include "text/list.h"
+#include "text/text.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) return 3;

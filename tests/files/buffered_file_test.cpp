@@ -6,6 +6,7 @@
 #include <random>
 
 #include "files/portable/buffered_file.h"
+#include "text/text.h"
 #include "tests/files/file_model.h"
 
 namespace {
@@ -45,7 +46,7 @@ TEST(LineReader, MixedEndsZeroBytesAndLfCr) {
     const Lines expected = {"a", "b", "c", "d", "", "e", "f", ""};
     for (std::size_t cap : kCapacities) {
         EXPECT_EQ(read_all_lines(text, cap), expected) << "capacity " << cap;
-        EXPECT_EQ(tw::split_lines(text), expected);
+        EXPECT_EQ(text_lines(text), expected);
     }
     EXPECT_EQ(read_all_lines("", 4096), Lines{});
     EXPECT_EQ(read_all_lines("\r", 4096), Lines{""});

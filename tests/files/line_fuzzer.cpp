@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/portable/buffered_file.h"
+#include "text/text.h"
 #include "tests/files/file_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         lines.push_back(file.read_line());
         if (lines.size() > content.size()) std::abort();  // no progress
     }
-    if (lines != tw::split_lines(content)) std::abort();
+    if (lines != text_lines(content)) std::abort();
     if (file.position() != static_cast<int64_t>(content.size())) std::abort();
     for (const auto& line : lines)
         if (line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) std::abort();

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "files/list.h"
+#include "text/list.h"
 #include "prefs/portable/prefs_document.h"
 
 static long g_allocations = 0;

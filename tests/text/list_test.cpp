@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "files/list.h"
+#include "text/list.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "files/text.h"
+#include "text/text.h"
 
 namespace {
 

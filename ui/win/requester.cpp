@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "files/dir.h"
+#include "text/path_parts.h"
 
 
 namespace {

@@ -1,12 +1,12 @@
 // Starting programs: CreateProcessA first, the shell's open as the fallback;
 // optional pipes to the child's standard streams, kept in process objects.
-#include "files/launch.h"
+#include "launch/launch.h"
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "files/portable/path_parts.h"
+#include "launch/portable/command_line.h"
 #include "files/win/file_calls.h"
 #include "runtime/system_dll.h"
 #include "runtime/win32.h"

@@ -1,7 +1,7 @@
 // Linked lists with a cursor. Elements live in blocks owned by their list
 // (blocks grow from 16 to 1024 elements), so adding many names costs few
 // allocations; list_clear gives all blocks back.
-#include "files/list.h"
+#include "text/list.h"
 
 #include <memory>
 #include <vector>

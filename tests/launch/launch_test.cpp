@@ -2,7 +2,7 @@
 // its command line and working folder; pipes to its standard streams.
 #include <gtest/gtest.h>
 
-#include "files/launch.h"
+#include "launch/launch.h"
 #include "runtime/win32.h"
 #include "tests/files/temp_folder.h"
 
@@ -44,7 +44,7 @@ protected:
         launch_library_init();
         tw_test::make_folder(tmp / "mein spiel");
         program = tmp / "mein spiel\\helper prog.exe";
-        ASSERT_TRUE(CopyFileA((tw_test::program_folder() + "files_test_helper.exe").c_str(), program.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((tw_test::program_folder() + "launch_test_helper.exe").c_str(), program.c_str(), FALSE));
     }
     void TearDown() override { launch_free_all(); }
     TempFolder tmp;

@@ -1,8 +1,7 @@
-// Path parts, file-name checks, scan paths and command lines.
+// Path parts, file-name checks and scan paths.
 #include <gtest/gtest.h>
 
-#include "files/dir.h"
-#include "files/portable/path_parts.h"
+#include "text/path_parts.h"
 
 namespace {
 
@@ -52,18 +51,11 @@ TEST(PathParts, SearchPathsNeverExceedThePathLimit) {
     EXPECT_FALSE(tw::dir_search_path(std::string("c:\\a\0b", 6), "*.*"));
 }
 
-TEST(PathParts, TrailingBackslashAndCommandLines) {
+TEST(PathParts, TrailingBackslash) {
     EXPECT_EQ(tw::with_one_trailing_backslash("C:\\"), "C:\\");
     EXPECT_EQ(tw::with_one_trailing_backslash("C:\\games"), "C:\\games\\");
     EXPECT_EQ(tw::with_one_trailing_backslash("C:\\games\\\\"), "C:\\games\\");
     EXPECT_EQ(tw::with_one_trailing_backslash(""), "");
-
-    EXPECT_EQ(tw::program_command_line("c:\\my games\\p.exe", ""), "\"c:\\my games\\p.exe\"");
-    EXPECT_EQ(tw::program_command_line("\"c:\\p.exe\"", "-x y"), "\"c:\\p.exe\" -x y");
-    EXPECT_EQ(tw::program_command_line("p.exe", "-x"), "\"p.exe\" -x");
-    EXPECT_EQ(tw::program_folder("c:\\games\\p.exe"), "c:\\games\\");
-    EXPECT_EQ(tw::program_folder("\\p.exe"), "");
-    EXPECT_EQ(tw::program_folder("p.exe"), "");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Started by the launching tests.
-//   files_test_helper REPORT [MODE]
+//   launch_test_helper REPORT [MODE]
 // Writes "cmd=<its command line>" and "cwd=<its working folder>" (CR LF
 // after each) into the file REPORT (unless REPORT is "-"). MODE "echo" copies
 // standard input to standard output behind "out:", writes "err:<count>" to

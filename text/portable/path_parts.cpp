@@ -1,6 +1,4 @@
-#include "files/portable/path_parts.h"
-
-#include "files/dir.h"
+#include "text/path_parts.h"
 
 namespace tw {
 
@@ -20,29 +18,6 @@ std::string with_one_trailing_backslash(std::string_view folder) {
     while (out.size() > 1 && out.back() == '\\' && out[out.size() - 2] == '\\') out.pop_back();
     if (out.back() != '\\') out.push_back('\\');
     return out;
-}
-
-std::string program_command_line(std::string_view program, std::string_view parameters) {
-    std::string line;
-    line.reserve(program.size() + parameters.size() + 4);
-    if (!program.empty() && program.front() == '"') {
-        line.append(program);
-    } else {
-        line.push_back('"');
-        line.append(program);
-        line.push_back('"');
-    }
-    if (!parameters.empty()) {
-        line.push_back(' ');
-        line.append(parameters);
-    }
-    return line;
-}
-
-std::string program_folder(std::string_view program) {
-    auto last = program.rfind('\\');
-    if (last == std::string_view::npos || last == 0) return {};
-    return std::string(program.substr(0, last + 1));
 }
 
 }  // namespace tw

@@ -1,11 +1,10 @@
 // Text helpers. Everything works on bytes; nothing here depends on a locale.
-#include "files/text.h"
+#include "text/text.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "files/portable/buffered_file.h"
 
 void text_init() {}
 
@@ -130,4 +129,17 @@ std::string text_concat(std::initializer_list<tw::TextArg> pieces) {
     return out;
 }
 
-std::vector<std::string> text_lines(tw::TextArg text) { return tw::split_lines(text.view()); }
+std::vector<std::string> text_lines(tw::TextArg whole) {
+    const std::string_view text = whole.view();
+    std::vector<std::string> lines;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t start = i;
+        while (i < text.size() && text[i] != '\0' && text[i] != '\n' && text[i] != '\r') ++i;
+        lines.emplace_back(text.substr(start, i - start));
+        if (i == text.size()) break;
+        char end = text[i++];
+        if (end == '\r' && i < text.size() && text[i] == '\n') ++i;
+    }
+    return lines;
+}

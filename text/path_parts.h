@@ -1,9 +1,20 @@
-// Pure path and command-line helpers shared by folder scans and launching.
+// Path parts: the folder and file parts of a path, plain file names, the
+// search path of a folder scan. Pure text work on 8-bit paths.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "runtime/text_arg.h"
+
+// The folder part including its trailing separator ("\" or "/"); a leading
+// double quote is skipped and the scan stops at the first "|".
+std::string path_folder_part(tw::TextArg path);
+// The part behind the last separator, up to a double quote or the end.
+std::string path_file_part(tw::TextArg path);
+// 1 if the text can serve as a plain file name, 0 if not.
+int file_name_valid(tw::TextArg name);
 
 namespace tw {
 
@@ -17,15 +28,5 @@ std::optional<std::string> dir_search_path(std::string_view folder, std::string_
 
 // The text with exactly one backslash at its end (empty stays empty).
 std::string with_one_trailing_backslash(std::string_view folder);
-
-// The command line for a program and its parameters: the program enclosed in
-// double quotes unless it already starts with one, then a space and the
-// parameters when there are any.
-std::string program_command_line(std::string_view program, std::string_view parameters);
-
-// The folder a document opened through the shell starts in: everything up to
-// and including the program's last backslash, when that is not its first
-// character; empty otherwise.
-std::string program_folder(std::string_view program);
 
 }  // namespace tw
