@@ -25,4 +25,10 @@ std::string program_folder(std::string_view program) {
     return std::string(program.substr(0, last + 1));
 }
 
+std::string shell_folder(std::string_view program, std::string_view folder) {
+    if (!folder.empty()) return std::string(folder);
+    if (!program.empty() && program.front() == '"') program.remove_prefix(1);
+    return program_folder(program);
+}
+
 }  // namespace tw

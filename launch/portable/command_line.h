@@ -17,4 +17,8 @@ std::string program_command_line(std::string_view program, std::string_view para
 // character; empty otherwise.
 std::string program_folder(std::string_view program);
 
+// The folder the shell's open of a program starts in: the one given, else
+// the program's own (program_folder, after an opening quote).
+std::string shell_folder(std::string_view program, std::string_view folder);
+
 }  // namespace tw

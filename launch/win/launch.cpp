@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "launch/portable/command_line.h"
 #include "files/win/file_calls.h"
+#include "launch/portable/command_line.h"
+#include "launch/portable/launch_plan.h"
 #include "runtime/system_dll.h"
 #include "runtime/win32.h"
 
@@ -82,8 +84,6 @@ bool make_pipe(HANDLE& child_end, HANDLE& our_end, bool child_reads) {
     return true;
 }
 
-bool has_zero(tw::TextArg text) { return text.view().find('\0') != std::string_view::npos; }
-
 std::string read_all(HANDLE h) {
     std::string out;
     if (!h) return out;
@@ -91,6 +91,92 @@ std::string read_all(HANDLE h) {
     DWORD got = 0;
     while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
     return out;
+}
+
+static_assert(tw::kNormalPriorityClass == NORMAL_PRIORITY_CLASS && tw::kDetachedProcess == DETACHED_PROCESS);
+static_assert(tw::kShowHidden == SW_HIDE && tw::kShowNormal == SW_SHOWNORMAL);
+
+// The child's ends of the pipes to its standard streams.
+struct ChildEnds {
+    HANDLE in = nullptr, out = nullptr, err = nullptr;
+
+    void close() {
+        close_handle(in);
+        close_handle(out);
+        close_handle(err);
+    }
+};
+
+// The pipes the plan asks for, and the sender's output pipe as standard
+// input; false, with nothing of the child's left open, when one is missing.
+bool make_child_ends(const tw::LaunchPlan& plan, intptr_t sender, ProcessObject& obj, ChildEnds& ends) {
+    if (plan.from_sender) {
+        Locked guard;
+        ProcessObject* source = find_locked(sender);
+        if (!source || !source->output ||
+            !DuplicateHandle(GetCurrentProcess(), source->output, GetCurrentProcess(), &ends.in, 0, TRUE,
+                             DUPLICATE_SAME_ACCESS)) {
+            return false;
+        }
+    }
+    bool pipes_ok = true;
+    if (plan.pipe_in) pipes_ok = pipes_ok && make_pipe(ends.in, obj.input, true);
+    if (plan.pipe_out) pipes_ok = pipes_ok && make_pipe(ends.out, obj.output, false);
+    if (plan.pipe_err) pipes_ok = pipes_ok && make_pipe(ends.err, obj.error, false);
+    if (!pipes_ok) ends.close();
+    return pipes_ok;
+}
+
+// Starts the program itself; the child's ends are closed once it has them
+// (or it failed to start).
+bool create_process(tw::LaunchPlan& plan, const std::string& work, ChildEnds& ends, ProcessObject& obj) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(plan.show);
+    if (plan.redirect) {
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdInput = ends.in ? ends.in : GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = ends.out ? ends.out : GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = ends.err ? ends.err : GetStdHandle(STD_ERROR_HANDLE);
+    }
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessA(nullptr, plan.command.data(), nullptr, nullptr, plan.redirect ? TRUE : FALSE,
+                                  plan.creation, nullptr, work.empty() ? nullptr : work.c_str(), &si, &pi);
+    ends.close();
+    if (!started) return false;
+    CloseHandle(pi.hThread);
+    obj.process = pi.hProcess;
+    obj.id = pi.dwProcessId;
+    return true;
+}
+
+// Opens the program (or document) through the shell, in the folder given or
+// else the program's own.
+bool shell_open(const tw::LaunchPlan& plan, tw::TextArg program, tw::TextArg parameters, const std::string& folder,
+                ProcessObject& obj) {
+    const std::string work = tw::shell_folder(program.view(), folder);
+    SHELLEXECUTEINFOA sei{};
+    sei.cbSize = sizeof sei;
+    // No error dialogs: a failure is reported through the result only.
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.lpVerb = nullptr;  // the default verb
+    std::string file = program.str();
+    std::string params = parameters.str();
+    sei.lpFile = file.c_str();
+    sei.lpParameters = params.empty() ? nullptr : params.c_str();
+    sei.lpDirectory = work.empty() ? nullptr : work.c_str();
+    sei.nShow = plan.show;
+    using ShellExecuteFn = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+    static const auto shell_execute = tw::system_function<ShellExecuteFn>("shell32.dll", "ShellExecuteExA");
+    tw::com_ready();
+    if (!shell_execute || !shell_execute(&sei) || reinterpret_cast<INT_PTR>(sei.hInstApp) <= 32) {
+        if (sei.hProcess) CloseHandle(sei.hProcess);
+        return false;
+    }
+    obj.process = sei.hProcess;  // may be empty when no new process was made
+    obj.id = -1;
+    return true;
 }
 
 }  // namespace
@@ -104,101 +190,18 @@ void launch_free_all() {
 
 intptr_t run_program(tw::TextArg program, tw::TextArg parameters, tw::TextArg folder, uint32_t flags,
                      intptr_t sender) {
-    // Nothing to start; a zero byte inside a text would start something else.
-    if (program.empty() || has_zero(program) || has_zero(parameters) || has_zero(folder)) return 0;
-
-    const bool keep_object = flags & RUN_OBJECT;
-    const bool hidden = flags & RUN_HIDDEN;
-    const bool pipe_out = keep_object && (flags & RUN_READ_OUTPUT);
-    const bool pipe_err = keep_object && (flags & RUN_READ_ERROR);
-    const bool from_sender = flags & RUN_FROM_SENDER;
-    const bool pipe_in = keep_object && (flags & RUN_WRITE_INPUT) && !from_sender;
-    const bool redirect = pipe_out || pipe_err || pipe_in || from_sender;
-    const bool shell_allowed =
-        !(flags & (RUN_READ_OUTPUT | RUN_WRITE_INPUT | RUN_READ_ERROR | RUN_FROM_SENDER));
-
-    std::string command = tw::program_command_line(program.view(), parameters.view());
-    std::string work = folder.str();
-
+    std::optional<tw::LaunchPlan> plan = tw::launch_plan(program.view(), parameters.view(), folder.view(), flags);
+    if (!plan) return 0;
+    const std::string work = folder.str();
     auto obj = std::make_unique<ProcessObject>();
-    HANDLE child_in = nullptr, child_out = nullptr, child_err = nullptr;
-    auto close_child_ends = [&] {
-        close_handle(child_in);
-        close_handle(child_out);
-        close_handle(child_err);
-    };
-
-    if (from_sender) {
-        Locked guard;
-        ProcessObject* source = find_locked(sender);
-        if (!source || !source->output ||
-            !DuplicateHandle(GetCurrentProcess(), source->output, GetCurrentProcess(), &child_in, 0, TRUE,
-                             DUPLICATE_SAME_ACCESS)) {
-            return 0;
-        }
+    ChildEnds ends;
+    if (!make_child_ends(*plan, sender, *obj, ends)) return 0;
+    if (!create_process(*plan, work, ends, *obj)) {
+        if (!plan->shell_allowed) return 0;  // obj closes the runtime's pipe ends
+        if (!shell_open(*plan, program, parameters, work, *obj)) return 0;
     }
-    bool pipes_ok = true;
-    if (pipe_in) pipes_ok = pipes_ok && make_pipe(child_in, obj->input, true);
-    if (pipe_out) pipes_ok = pipes_ok && make_pipe(child_out, obj->output, false);
-    if (pipe_err) pipes_ok = pipes_ok && make_pipe(child_err, obj->error, false);
-    if (!pipes_ok) {
-        close_child_ends();
-        return 0;
-    }
-
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-    DWORD creation = NORMAL_PRIORITY_CLASS;
-    if (hidden) creation |= DETACHED_PROCESS;
-    if (redirect) {
-        si.dwFlags |= STARTF_USESTDHANDLES;
-        si.hStdInput = child_in ? child_in : GetStdHandle(STD_INPUT_HANDLE);
-        si.hStdOutput = child_out ? child_out : GetStdHandle(STD_OUTPUT_HANDLE);
-        si.hStdError = child_err ? child_err : GetStdHandle(STD_ERROR_HANDLE);
-        creation &= ~static_cast<DWORD>(DETACHED_PROCESS);
-    }
-
-    PROCESS_INFORMATION pi{};
-    BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, redirect ? TRUE : FALSE, creation,
-                                  nullptr, work.empty() ? nullptr : work.c_str(), &si, &pi);
-    close_child_ends();
-    if (started) {
-        CloseHandle(pi.hThread);
-        obj->process = pi.hProcess;
-        obj->id = pi.dwProcessId;
-    } else {
-        if (!shell_allowed) return 0;  // obj closes the runtime's pipe ends
-        if (work.empty()) {
-            std::string_view path = program.view();
-            if (path.front() == '"') path.remove_prefix(1);
-            work = tw::program_folder(path);
-        }
-        SHELLEXECUTEINFOA sei{};
-        sei.cbSize = sizeof sei;
-        // No error dialogs: a failure is reported through the result only.
-        sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-        sei.lpVerb = nullptr;  // the default verb
-        std::string file = program.str();
-        std::string params = parameters.str();
-        sei.lpFile = file.c_str();
-        sei.lpParameters = params.empty() ? nullptr : params.c_str();
-        sei.lpDirectory = work.empty() ? nullptr : work.c_str();
-        sei.nShow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-        using ShellExecuteFn = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
-        static const auto shell_execute = tw::system_function<ShellExecuteFn>("shell32.dll", "ShellExecuteExA");
-        tw::com_ready();
-        if (!shell_execute || !shell_execute(&sei) || reinterpret_cast<INT_PTR>(sei.hInstApp) <= 32) {
-            if (sei.hProcess) CloseHandle(sei.hProcess);
-            return 0;
-        }
-        obj->process = sei.hProcess;  // may be empty when no new process was made
-        obj->id = -1;
-    }
-
-    if ((flags & RUN_WAIT) && obj->process) WaitForSingleObject(obj->process, INFINITE);
-    if (keep_object) return keep(std::move(obj));
+    if (plan->wait && obj->process) WaitForSingleObject(obj->process, INFINITE);
+    if (plan->keep_object) return keep(std::move(obj));
     return 1;
 }
 
