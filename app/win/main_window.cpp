@@ -19,26 +19,16 @@ constexpr int MIN_WIDTH = 680, MIN_HEIGHT = 460;
 // The palette list reaches this far above the window's bottom edge.
 constexpr int LIST_BOTTOM_GAP = 25;
 
-// The last geometry of the main window while it was neither minimised nor
-// maximised, saved at exit in place of the minimised window's figures.
-WindowGeometry g_normal_geometry;
-bool g_have_normal_geometry = false;
-
-// The client size at the last size event, and whether the window was
-// minimised, maximised or restored since. The size event that comes with
-// showing the window changes nothing and must not mark the settings.
-int g_last_width = 0, g_last_height = 0;
-bool g_state_changed = false;
-
 bool size_event_changes_geometry() {
     // A size read while the window is minimised is no geometry of its own.
     if (window_is_minimized(MAIN_WINDOW)) return false;
+    MainWindowRecord& r = main_window_record();
     const int width = window_width(MAIN_WINDOW);
     const int height = window_height(MAIN_WINDOW);
-    const bool changed = g_state_changed || width != g_last_width || height != g_last_height;
-    g_last_width = width;
-    g_last_height = height;
-    g_state_changed = false;
+    const bool changed = r.state_changed || width != r.last_width || height != r.last_height;
+    r.last_width = width;
+    r.last_height = height;
+    r.state_changed = false;
     return changed;
 }
 
@@ -48,9 +38,10 @@ bool main_window_is_normal() {
 
 void note_geometry() {
     if (!main_window_is_normal()) return;
-    g_normal_geometry = {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW),
-                         window_height(MAIN_WINDOW), ui_dpi()};
-    g_have_normal_geometry = true;
+    MainWindowRecord& r = main_window_record();
+    r.normal = {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW), window_height(MAIN_WINDOW),
+                ui_dpi()};
+    r.have_normal = true;
 }
 
 void favorite_pressed(const std::string& favorite) {
@@ -83,8 +74,14 @@ void dispatch_main_control(intptr_t control) {
 
 }  // namespace
 
+MainWindowRecord& main_window_record() {
+    static MainWindowRecord record;
+    return record;
+}
+
 WindowGeometry main_window_geometry() {
-    if (!main_window_is_normal() && g_have_normal_geometry) return g_normal_geometry;
+    const MainWindowRecord& r = main_window_record();
+    if (!main_window_is_normal() && r.have_normal) return r.normal;
     return {window_x(MAIN_WINDOW), window_y(MAIN_WINDOW), window_width(MAIN_WINDOW), window_height(MAIN_WINDOW),
             ui_dpi()};
 }
@@ -128,8 +125,8 @@ void build_main_window() {
         control_set_colour(text, CONTROL_COLOUR_BACK, s.back_colour);
     }
     note_geometry();
-    g_last_width = window_width(MAIN_WINDOW);
-    g_last_height = window_height(MAIN_WINDOW);
+    main_window_record().last_width = window_width(MAIN_WINDOW);
+    main_window_record().last_height = window_height(MAIN_WINDOW);
 }
 
 int run_main_loop() {
@@ -140,7 +137,7 @@ int run_main_loop() {
         if (event == EVENT_CONTROL) {
             dispatch_main_control(event_control());
         } else if (event == EVENT_MINIMIZE || event == EVENT_MAXIMIZE || event == EVENT_RESTORE) {
-            g_state_changed = true;
+            main_window_record().state_changed = true;
         } else if (event == EVENT_SIZE) {
             if (size_event_changes_geometry()) s.settings_changed = true;
             // A minimised window reports a height of 0; the list must not get

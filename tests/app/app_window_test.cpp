@@ -51,6 +51,9 @@ protected:
         AppState& s = app();
         s = initial_state("c:\\");
         set_runtime_defaults(s);
+        // A fresh window record too: a test that ended minimised must not
+        // have the next test's first size event mark the settings.
+        main_window_record() = {};
         s.win_x = 100, s.win_y = 50, s.win_w = 700, s.win_h = 500;
         s.favorite1 = "a-very-long-favourite-name.pal";
         s.favorite2 = "nix";
@@ -59,18 +62,6 @@ protected:
         ASSERT_NE(main, nullptr);
     }
     void TearDown() override {
-        // The main window remembers a minimise until the next size event of
-        // the normal window, and building a window does not forget it (the
-        // program builds one): a test ending minimised would have the next
-        // test's first size event mark the settings. Restore the window and
-        // let the loop take what follows; first out of the queue goes what
-        // the test left (a posted close is the message and then the event).
-        if (main && IsIconic(main)) {
-            drain_events();
-            ShowWindow(main, SW_RESTORE);
-            PostMessageA(main, WM_CLOSE, 0, 0);
-            run_main_loop();
-        }
         control_free_all();
         window_close_all();
         drain_events();
