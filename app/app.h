@@ -89,6 +89,18 @@ void build_main_window();
 int run_main_loop();
 // The main window's geometry to save: its last normal one while minimised.
 WindowGeometry main_window_geometry();
+// What the main window keeps of its geometry from one event to the next, for
+// as long as the window exists.
+struct MainWindowRecord {
+    WindowGeometry normal;  // the last while neither minimised nor maximised, saved in place of a minimised one's
+    bool have_normal = false;
+    // The client size at the last size event, and whether the window was
+    // minimised, maximised or restored since. The size event that comes with
+    // showing the window changes nothing and must not mark the settings.
+    int last_width = 0, last_height = 0;
+    bool state_changed = false;
+};
+MainWindowRecord& main_window_record();
 
 // The program's actions, named by what they do.
 bool scan_palette_folder(const std::string& folder);

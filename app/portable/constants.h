@@ -57,23 +57,8 @@ inline constexpr intptr_t CTL_OK = 200;
 inline constexpr intptr_t CTL_SET_TOP1 = 201;
 inline constexpr intptr_t CTL_SET_TOP2 = 202;
 inline constexpr intptr_t CTL_FAVORITE_DISPLAY = 203;
-inline constexpr intptr_t CTL_LABEL_HOTLAP = 204;  // the two column headings
-inline constexpr intptr_t CTL_LABEL_RACE = 205;
-inline constexpr intptr_t CTL_LABEL_LAPS = 206;    // the row labels
-inline constexpr intptr_t CTL_LABEL_TYRE = 207;
-inline constexpr intptr_t CTL_LABEL_VERBRAUCH = 208;
-inline constexpr intptr_t CTL_LABEL_SPRIT = 209;
-inline constexpr intptr_t CTL_LABEL_DAMAGE = 210;
-inline constexpr intptr_t CTL_LAPS_HOT = 211;      // the Hotlap column's edit fields
-inline constexpr intptr_t CTL_TYRE_HOT = 212;
-inline constexpr intptr_t CTL_VERBRAUCH_HOT = 213;
-inline constexpr intptr_t CTL_SPRIT_HOT = 214;
-inline constexpr intptr_t CTL_DAMAGE_HOT = 215;
-inline constexpr intptr_t CTL_LAPS_RACE = 221;     // the Race column's
-inline constexpr intptr_t CTL_TYRE_RACE = 222;
-inline constexpr intptr_t CTL_VERBRAUCH_RACE = 223;
-inline constexpr intptr_t CTL_SPRIT_RACE = 224;
-inline constexpr intptr_t CTL_DAMAGE_RACE = 225;
+// The column headings, the row labels and the edit fields of the presets
+// follow from the race options table (app/portable/race_options.h).
 inline constexpr intptr_t CTL_RESTORE_CHECK = 230;
 
 // Colours as 0x00BBGGRR.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/portable/state.h"
+#include "app/portable/race_options.h"
 
 namespace tintwerk {
 
@@ -14,19 +14,16 @@ struct PresetByte {
     uint8_t value;
 };
 
-enum class Preset { Hotlap, Race };
-
-// The bytes of a preset in the order they are written: laps (offset 4), tyre
-// wear (13), fuel use (14), fuel load (16), damage (15). Each value is the low
-// 8 bits of the field's number; a text without digits gives 0.
-std::array<PresetByte, 5> preset_bytes(const AppState& state, Preset preset);
+// The bytes of a preset, one per option at the option's offset. Each value
+// is the low 8 bits of the text's number; a text without digits gives 0.
+std::array<PresetByte, OPTION_COUNT> preset_bytes(const PresetValues& values, Preset preset);
 
 // Puts the bytes into a file's content at their offsets; a shorter content
 // is first lengthened with zeros.
-void patch_preset(std::string& content, const std::array<PresetByte, 5>& bytes);
+void patch_preset(std::string& content, const std::array<PresetByte, OPTION_COUNT>& bytes);
 
 // The status line texts of a preset.
-const char* preset_success_text(Preset preset);
+inline const char* preset_success_text(Preset preset) { return PRESETS[preset].applied_text; }
 inline constexpr const char* PRESET_FAILURE_TEXT = "Fehler Options.set";
 
 }  // namespace tintwerk

@@ -6,19 +6,6 @@
 
 namespace tintwerk {
 
-const PresetField PRESET_FIELDS[PRESET_FIELD_COUNT] = {
-    {CTL_LAPS_HOT, 200, 110, &AppState::laps_hot, 100, "100"},
-    {CTL_TYRE_HOT, 200, 150, &AppState::tyre_hot, 100, "100"},
-    {CTL_VERBRAUCH_HOT, 200, 190, &AppState::verbrauch_hot, 100, "100"},
-    {CTL_SPRIT_HOT, 200, 230, &AppState::sprit_hot, 200, "200"},
-    {CTL_DAMAGE_HOT, 200, 270, &AppState::damage_hot, 100, "100"},
-    {CTL_LAPS_RACE, 350, 110, &AppState::laps_race, 100, "100"},
-    {CTL_TYRE_RACE, 350, 150, &AppState::tyre_race, 100, "100"},
-    {CTL_VERBRAUCH_RACE, 350, 190, &AppState::verbrauch_race, 100, "100"},
-    {CTL_SPRIT_RACE, 350, 230, &AppState::sprit_race, 200, "200"},
-    {CTL_DAMAGE_RACE, 350, 270, &AppState::damage_race, 100, "100"},
-};
-
 const PresetField* preset_field_for(intptr_t control) {
     for (const PresetField& field : PRESET_FIELDS)
         if (field.control == control) return &field;
@@ -26,12 +13,13 @@ const PresetField* preset_field_for(intptr_t control) {
 }
 
 std::optional<std::string> take_field_text(AppState& state, const PresetField& field, std::string_view text) {
-    std::string& value = state.*field.value;
+    std::string& value = state.settings.presets[field.preset][field.option];
+    const int limit = OPTIONS[field.option].limit;
     const std::string before = value;
     value = std::string(text);
     std::optional<std::string> replaced;
-    if (text_to_int(value) > field.limit) {
-        value = field.replacement;
+    if (text_to_int(value) > limit) {
+        value = int_to_text(limit);
         replaced = value;
     }
     // Fields also report focus changes and their own echo; only a real change

@@ -24,7 +24,7 @@ void detect_active_palette() {
     AppState& s = app();
     s.active_palette = NOT_SET;
     PaletteDetection d;
-    if (read_config_lines(s.game_ini_path, s.ini_lines)) {
+    if (read_config_lines(s.settings.game_ini_path, s.ini_lines)) {
         d = detect_palette(s.ini_lines);
         if (d.line_found) s.palette_line_found = true;
     }
@@ -40,14 +40,14 @@ void detect_active_palette() {
 
 void activate_palette() {
     AppState& s = app();
-    const bool exists = file_exists(text_concat({s.palette_folder, s.selected_palette})) != 0;
+    const bool exists = file_exists(text_concat({s.settings.palette_folder, s.selected_palette})) != 0;
     s.launch_allowed = exists;
     if (!exists) {
         show_message("Fehler Palette !!");
         set_status(active_status(s));
         return;
     }
-    if (const FileReplaceResult r = write_game_config(palette_line(s.palette_folder, s.selected_palette));
+    if (const FileReplaceResult r = write_game_config(palette_line(s.settings.palette_folder, s.selected_palette));
         r != FileReplaceResult::Done) {
         set_status(write_failure_text(CONFIG_FAILURE_TEXT, r));
         return;
@@ -73,7 +73,8 @@ FileReplaceResult write_game_config(std::string_view palette_line) {
     if (!s.palette_line_found) return FileReplaceResult::Other;
     std::vector<std::string> lines;
     bool copied = false;
-    const FileReplaceResult written = rewrite_game_file(s.game_ini_path, [&](std::string& content, bool missing) {
+    const std::string& ini = s.settings.game_ini_path;
+    const FileReplaceResult written = rewrite_game_file(ini, [&](std::string& content, bool missing) {
         // Lines the game wrote since the start are kept; only a qz.ini that
         // has gone is made from the lines read at start-up.
         lines = missing ? s.ini_lines : config_lines(content);
@@ -82,7 +83,7 @@ FileReplaceResult write_game_config(std::string_view palette_line) {
             // The untouched copy is made once, before the first rewrite;
             // without it the rewrite still goes ahead, and the status line
             // says so.
-            s.pristine_copy_missing = file_keep_copy(s.game_ini_path, s.game_ini_path + ".orig") == 0;
+            s.pristine_copy_missing = file_keep_copy(ini, ini + ".orig") == 0;
             copied = true;
         }
         content = config_text(lines);

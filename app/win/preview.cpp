@@ -25,7 +25,7 @@ void show_preview() {
     AppState& s = app();
     s.selected_palette = control_get_text(CTL_PALETTE_LIST);
     set_status(shorten_text(s.selected_palette, STATUS_LIMIT));
-    s.preview_path = preview_path_for(s.palette_folder, path_file_part(s.selected_palette));
+    s.preview_path = preview_path_for(s.settings.palette_folder, path_file_part(s.selected_palette));
     if (!file_exists(s.preview_path)) {
         control_set_state(CTL_PREVIEW, image_handle(DEFAULT_PREVIEW_IMAGE));
         return;

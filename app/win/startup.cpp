@@ -37,7 +37,7 @@ std::string ask_for_file(const char* title, const char* pattern) {
 // Steps of the file discovery; false ends the program after its message.
 bool find_game_executable() {
     AppState& s = app();
-    if (file_exists(s.game_exe_path)) {
+    if (file_exists(s.settings.game_exe_path)) {
         s.launch_allowed = true;
         return true;
     }
@@ -47,33 +47,34 @@ bool find_game_executable() {
         return false;
     }
     s.settings_changed = true;
-    s.game_exe_path = answer;
+    s.settings.game_exe_path = answer;
     s.launch_allowed = true;
-    s.game_ini_path = beside_game(answer, "qz.ini");
+    s.settings.game_ini_path = beside_game(answer, "qz.ini");
     return true;
 }
 
 bool find_game_config() {
     AppState& s = app();
-    if (file_exists(s.game_ini_path)) return true;
+    if (file_exists(s.settings.game_ini_path)) return true;
     const std::string answer = ask_for_file("Wo ist qz.ini", "ini|qz.ini");
     if (answer.empty()) {
         show_message("Ohne qz.ini gehts nicht !!");
         return false;
     }
     s.settings_changed = true;
-    s.game_ini_path = answer;
+    s.settings.game_ini_path = answer;
     return true;
 }
 
 bool find_palette_folder() {
     AppState& s = app();
-    if (scan_palette_folder(s.palette_folder)) return true;
-    const std::string answer = folder_requester_open("Verzeichniss mit Paletten suchen", path_folder_part(s.game_exe_path));
+    if (scan_palette_folder(s.settings.palette_folder)) return true;
+    const std::string answer =
+        folder_requester_open("Verzeichniss mit Paletten suchen", path_folder_part(s.settings.game_exe_path));
     if (answer.empty()) return true;  // runs on with an empty list
     s.settings_changed = true;
-    s.palette_folder = answer;
-    if (scan_palette_folder(s.palette_folder)) return true;
+    s.settings.palette_folder = answer;
+    if (scan_palette_folder(s.settings.palette_folder)) return true;
     show_message("Paletten nicht gefunden !!");
     return false;
 }
@@ -136,14 +137,14 @@ void load_settings() {
         s.settings_unreadable = prefs_unreadable();
     }
     PrefsSettings store;
-    read_settings(s, store);
+    s.settings = read_settings(store);
     prefs_close();
     set_runtime_defaults(s);
 }
 
 bool find_game_files() {
     if (!find_game_executable()) return false;
-    app().options_path = beside_game(app().game_exe_path, "options.set");
+    app().options_path = beside_game(app().settings.game_exe_path, "options.set");
     return find_game_config();
 }
 
@@ -157,7 +158,7 @@ void recover_game_files() {
         s.resolved_files.push_back(key);
         return true;
     };
-    const std::string ini = s.game_ini_path, options = beside_game(s.game_exe_path, "options.set");
+    const std::string ini = s.settings.game_ini_path, options = beside_game(s.settings.game_exe_path, "options.set");
     if (first_time(ini)) {
         recover(ini);
         recover(ini + ".orig", true);
@@ -182,14 +183,17 @@ void report_start_files() {
 
 bool save_settings() {
     if (!prefs_create(app().settings_path)) return false;
+    // The window as it stands now, with the settings as they are.
+    SavedSettings settings = app().settings;
+    settings.window = main_window_geometry();
     PrefsSettings store;
-    write_settings(app(), main_window_geometry(), store);
+    write_settings(settings, store);
     return prefs_close();
 }
 
 bool restore_at_exit() {
     AppState& s = app();
-    if (s.restore_on_exit == 0 || text_equal(s.active_palette, STOCK_PALETTE)) return false;
+    if (s.settings.restore_on_exit == 0 || text_equal(s.active_palette, STOCK_PALETTE)) return false;
     // Nobody reads the status line once the program ends: a restore that
     // could not be written is told in a message. Without a palette line
     // start-up has told it already.

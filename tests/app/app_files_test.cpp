@@ -52,9 +52,9 @@ protected:
         AppState& s = app();
         s = initial_state(dir);
         set_runtime_defaults(s);
-        s.palette_folder = palettes;
-        s.game_exe_path = dir + "pistova.exe";
-        s.game_ini_path = dir + "qz.ini";
+        s.settings.palette_folder = palettes;
+        s.settings.game_exe_path = dir + "pistova.exe";
+        s.settings.game_ini_path = dir + "qz.ini";
         s.options_path = dir + "options.set";
     }
     void TearDown() override {
@@ -187,8 +187,7 @@ TEST_F(AppFiles, AnUnwritableConfigurationStaysIntactAndIsReported) {
 TEST_F(AppFiles, PresetsWriteFiveBytesAndReportFailures) {
     const std::string options = dir + "options.set";
     AppState& s = app();
-    s.laps_hot = "10", s.tyre_hot = "0", s.verbrauch_hot = "0", s.sprit_hot = "50", s.damage_hot = "0";
-    s.laps_race = "5", s.tyre_race = "30", s.verbrauch_race = "30", s.sprit_race = "50", s.damage_race = "30";
+    s.settings.presets = {{{"10", "0", "0", "50", "0"}, {"5", "30", "30", "50", "30"}}};
     std::string twenty(20, '\x77');
     write_bytes(options, twenty);
     apply_hotlap_preset();
@@ -197,7 +196,7 @@ TEST_F(AppFiles, PresetsWriteFiveBytesAndReportFailures) {
     expected[4] = 10, expected[13] = 0, expected[14] = 0, expected[15] = 0, expected[16] = 50;
     EXPECT_EQ(read_bytes(options), expected);
 
-    app().laps_race = "300";
+    app().settings.presets[Race][Laps] = "300";
     apply_race_preset();
     EXPECT_EQ(g_statuses.back(), "Options=Race");
     expected[4] = 44, expected[13] = 30, expected[14] = 30, expected[15] = 30, expected[16] = 50;
@@ -250,12 +249,12 @@ TEST_F(AppFiles, SettingsFileRoundTripWithExactBytes) {
     load_settings();
     AppState& s = app();
     EXPECT_EQ(s.start_folder, dir);
-    EXPECT_EQ(s.win_x, 300);
-    EXPECT_EQ(s.palette_folder, "d:\\pal\\");
-    EXPECT_EQ(s.restore_on_exit, 1);
+    EXPECT_EQ(s.settings.window.x, 300);
+    EXPECT_EQ(s.settings.palette_folder, "d:\\pal\\");
+    EXPECT_EQ(s.settings.restore_on_exit, 1);
     EXPECT_EQ(s.selected_palette, "nix");
-    s.favorite2 = "sunset.pal";
-    s.restore_on_exit = -1;
+    s.settings.favorite2 = "sunset.pal";
+    s.settings.restore_on_exit = -1;
     ASSERT_TRUE(save_settings());
     // Without a main window the geometry reads as zeros.
     EXPECT_EQ(read_bytes(dir + "pal_change.prf"),
@@ -269,9 +268,9 @@ TEST_F(AppFiles, SettingsFileRoundTripWithExactBytes) {
               "laps_race = 5\r\ntyre_race = 30\r\nverbrauch_race = 30\r\nsprit_race = 50\r\ndamage_race = 30\r\n"
               "set_org_ende = -1\r\n");
     load_settings();
-    EXPECT_EQ(app().favorite2, "sunset.pal");
-    EXPECT_EQ(app().restore_on_exit, -1);
-    EXPECT_EQ(app().win_w, 0);
+    EXPECT_EQ(app().settings.favorite2, "sunset.pal");
+    EXPECT_EQ(app().settings.restore_on_exit, -1);
+    EXPECT_EQ(app().settings.window.width, 0);
 
     // A settings file that cannot be written is reported by the result.
     HANDLE lock = CreateFileA((dir + "pal_change.prf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,7 @@ public:
 
 AppState read_with(RecordingStore& store) {
     AppState state = initial_state("c:\\work\\");
-    read_settings(state, store);
+    state.settings = read_settings(store);
     set_runtime_defaults(state);
     return state;
 }
@@ -82,18 +83,17 @@ TEST(Settings, MissingFileGivesEveryDefaultInKeyOrder) {
         "S damage_race|30",                        "S set_org_ende|0"};
     EXPECT_EQ(store.calls, expected);
     // The executable's default is lower-cased like every read path.
-    EXPECT_EQ(s.game_exe_path, "c:\\games\\kurvo\\pistova.exe");
+    EXPECT_EQ(s.settings.game_exe_path, "c:\\games\\kurvo\\pistova.exe");
     EXPECT_EQ(s.start_folder, "c:\\work\\");
-    EXPECT_EQ(s.win_x, 100);
-    EXPECT_EQ(s.win_h, 500);
-    EXPECT_EQ(s.restore_on_exit, 0);
+    EXPECT_EQ(s.settings.window.x, 100);
+    EXPECT_EQ(s.settings.window.height, 500);
+    EXPECT_EQ(s.settings.restore_on_exit, 0);
     EXPECT_EQ(s.selected_palette, "nix");
     EXPECT_EQ(s.active_palette, "");
     EXPECT_EQ(s.launch_allowed, 0);
     EXPECT_FALSE(s.settings_changed);
-    EXPECT_EQ(s.text_colour, 0x4A3100);
-    EXPECT_EQ(s.back_colour, 0xEFE6DC);
-    EXPECT_EQ(s.credit_line, CREDIT_LINE);
+    EXPECT_EQ(TEXT_COLOUR, 0x4A3100);
+    EXPECT_EQ(BACK_COLOUR, 0xEFE6DC);
 }
 
 TEST(Settings, PathsAndFavouritesAreLowerCasedPresetsKeptAsTyped) {
@@ -104,11 +104,11 @@ TEST(Settings, PathsAndFavouritesAreLowerCasedPresetsKeptAsTyped) {
     store.set("window_x", "300");
     store.set("laps_hot", "Abc");
     AppState s = read_with(store);
-    EXPECT_EQ(s.palette_folder, "c:\\games\\\xE4rger\\");
-    EXPECT_EQ(s.game_exe_path, "d:\\spiele\\pistova.exe");
-    EXPECT_EQ(s.favorite1, "sunset.pal");
-    EXPECT_EQ(s.win_x, 300);
-    EXPECT_EQ(s.laps_hot, "Abc");
+    EXPECT_EQ(s.settings.palette_folder, "c:\\games\\\xE4rger\\");
+    EXPECT_EQ(s.settings.game_exe_path, "d:\\spiele\\pistova.exe");
+    EXPECT_EQ(s.settings.favorite1, "sunset.pal");
+    EXPECT_EQ(s.settings.window.x, 300);
+    EXPECT_EQ(s.settings.presets[Hotlap][Laps], "Abc");
 }
 
 TEST(Settings, RestoreFlagKeepsOnlyTheLowByteAsSigned) {
@@ -116,7 +116,7 @@ TEST(Settings, RestoreFlagKeepsOnlyTheLowByteAsSigned) {
     for (auto [text, expected] : cases) {
         RecordingStore store;
         store.set("set_org_ende", text);
-        EXPECT_EQ(read_with(store).restore_on_exit, expected) << text;
+        EXPECT_EQ(read_with(store).settings.restore_on_exit, expected) << text;
     }
 }
 
@@ -124,9 +124,10 @@ TEST(Settings, WrittenInFixedOrderAndSpellingAndReadBackAlike) {
     RecordingStore store;
     store.set("set_org_ende", "255");
     store.set("favorite2", "Blue.pal");
-    AppState s = read_with(store);
+    SavedSettings s = read_with(store).settings;
+    s.window = {120, 60, 710, 520};
     RecordingStore out;
-    write_settings(s, WindowGeometry{120, 60, 710, 520}, out);
+    write_settings(s, out);
     const std::vector<std::string> expected = {
         "S paletten=c:\\games\\kurvo\\paletten\\", "S Velo.exe=c:\\games\\kurvo\\pistova.exe",
         "S Velo.ini=c:\\games\\kurvo\\qz.ini",     "S Favorite1=nix",
@@ -143,7 +144,9 @@ TEST(Settings, WrittenInFixedOrderAndSpellingAndReadBackAlike) {
 
 TEST(Settings, GeometryOfAnotherDpiIsConvertedAndKeepsItsPlace) {
     RecordingStore out;
-    write_settings(read_with(out), WindowGeometry{120, 60, 1065, 780, 144}, out);
+    SavedSettings s = read_with(out).settings;
+    s.window = {120, 60, 1065, 780, 144};
+    write_settings(s, out);
     EXPECT_EQ(std::count(out.calls.begin(), out.calls.end(), "I window_dpi=144"), 1);
     struct Case {
         WindowGeometry saved;
@@ -222,31 +225,33 @@ TEST(Rewrite, EveryPaletteLineReplacedAndWrittenWithCrLf) {
     EXPECT_EQ(config_text({}), "");
 }
 
-TEST(Presets, DefaultsGiveTheDocumentedBytesInWriteOrder) {
+TEST(Presets, DefaultsGiveTheDocumentedBytesEachAtItsOwnOffset) {
+    // Every option has a byte of its own inside the game's 20-byte file, and
+    // a preset's bytes come in the order of the options.
+    std::set<int64_t> offsets;
+    for (const OptionRow& o : OPTIONS) offsets.insert(o.offset);
+    EXPECT_EQ(offsets.size(), OPTION_COUNT);
+    EXPECT_GE(*offsets.begin(), 0);
+    EXPECT_LT(*offsets.rbegin(), 20);
     RecordingStore store;
     AppState s = read_with(store);
-    auto hot = preset_bytes(s, Preset::Hotlap);
-    auto race = preset_bytes(s, Preset::Race);
-    const int64_t offsets[] = {4, 13, 14, 16, 15};
-    const uint8_t hot_values[] = {10, 0, 0, 50, 0};
-    const uint8_t race_values[] = {5, 30, 30, 50, 30};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(hot[i].offset, offsets[i]);
-        EXPECT_EQ(hot[i].value, hot_values[i]);
-        EXPECT_EQ(race[i].offset, offsets[i]);
-        EXPECT_EQ(race[i].value, race_values[i]);
+    const std::pair<Preset, std::string> cases[] = {{Preset::Hotlap, std::string("xxxx\x0Axxxxxxxx\0\0\0\x32xxx", 20)},
+                                                    {Preset::Race, "xxxx\x05xxxxxxxx\x1E\x1E\x1E\x32xxx"}};
+    for (const auto& [preset, expected] : cases) {
+        const auto bytes = preset_bytes(s.settings.presets, preset);
+        for (std::size_t o = 0; o < OPTION_COUNT; ++o) EXPECT_EQ(bytes[o].offset, OPTIONS[o].offset);
+        std::string file(20, 'x');
+        patch_preset(file, bytes);
+        EXPECT_EQ(file, expected) << preset;
     }
     EXPECT_STREQ(preset_success_text(Preset::Hotlap), "Options=Hotlap");
     EXPECT_STREQ(preset_success_text(Preset::Race), "Options=Race");
 }
 
 TEST(Presets, OddValuesBecomeTheirLowByte) {
-    AppState s;
-    s.laps_hot = "300";    // 300 & 0xFF = 44
-    s.tyre_hot = "abc";    // no digits
-    s.verbrauch_hot = "";  // cleared field
-    s.sprit_hot = "-1";
-    s.damage_hot = " 7x";
+    PresetValues s;
+    // 300 & 0xFF = 44; no digits; a cleared field.
+    s[Hotlap] = {"300", "abc", "", "-1", " 7x"};
     auto b = preset_bytes(s, Preset::Hotlap);
     EXPECT_EQ(b[0].value, 44);
     EXPECT_EQ(b[1].value, 0);
@@ -254,7 +259,7 @@ TEST(Presets, OddValuesBecomeTheirLowByte) {
     EXPECT_EQ(b[3].value, 255);
     EXPECT_EQ(b[4].value, 7);
     // A hand-edited value of twenty digits stops at the 64-bit limit: its low byte is 255.
-    s.laps_hot = "99999999999999999999";
+    s[Hotlap][Laps] = "99999999999999999999";
     EXPECT_EQ(preset_bytes(s, Preset::Hotlap)[0].value, 255);
 }
 
@@ -306,31 +311,28 @@ TEST(SettingsFields, TypingIsLimitedPerColumnAndMarksChanges) {
     EXPECT_TRUE(s.settings_changed);
     EXPECT_EQ(take_field_text(s, *laps, "15"), std::nullopt);
     EXPECT_EQ(take_field_text(s, *laps, "150"), std::optional<std::string>("100"));
-    EXPECT_EQ(s.laps_hot, "100");
+    EXPECT_EQ(s.settings.presets[Hotlap][Laps], "100");
     EXPECT_EQ(take_field_text(s, *laps, "100"), std::nullopt);  // the echo of the replacement
 
     const PresetField* sprit = preset_field_for(224);
     ASSERT_NE(sprit, nullptr);
     EXPECT_EQ(take_field_text(s, *sprit, "180"), std::nullopt);
-    EXPECT_EQ(s.sprit_race, "180");
+    EXPECT_EQ(s.settings.presets[Race][Sprit], "180");
     EXPECT_EQ(take_field_text(s, *sprit, "250"), std::optional<std::string>("200"));
-    EXPECT_EQ(s.sprit_race, "200");
+    EXPECT_EQ(s.settings.presets[Race][Sprit], "200");
     EXPECT_EQ(take_field_text(s, *sprit, ""), std::nullopt);
-    EXPECT_EQ(s.sprit_race, "");
+    EXPECT_EQ(s.settings.presets[Race][Sprit], "");
 
-    // Every column edits its own value.
-    const std::pair<intptr_t, std::string AppState::*> map[] = {
-        {211, &AppState::laps_hot},  {212, &AppState::tyre_hot},  {213, &AppState::verbrauch_hot},
-        {214, &AppState::sprit_hot}, {215, &AppState::damage_hot}, {221, &AppState::laps_race},
-        {222, &AppState::tyre_race}, {223, &AppState::verbrauch_race}, {224, &AppState::sprit_race},
-        {225, &AppState::damage_race}};
-    for (auto [control, member] : map) {
+    // Every value is edited by exactly one field, of its own number: typing
+    // 101 there changes that value alone, kept for the fuel load, else 100.
+    for (const PresetField& f : PRESET_FIELDS) {
+        EXPECT_EQ(preset_field_for(f.control), &f) << f.control;
         AppState t;
-        const PresetField* f = preset_field_for(control);
-        ASSERT_NE(f, nullptr) << control;
-        take_field_text(t, *f, "101");
-        const bool fuel = control == 214 || control == 224;
-        EXPECT_EQ(t.*member, fuel ? "101" : "100") << control;
+        take_field_text(t, f, "101");
+        for (std::size_t p = 0; p < PRESET_COUNT; ++p)
+            for (std::size_t o = 0; o < OPTION_COUNT; ++o)
+                EXPECT_EQ(t.settings.presets[p][o], p != f.preset || o != f.option ? "" : o == Sprit ? "101" : "100")
+                    << f.control;
     }
     EXPECT_EQ(preset_field_for(216), nullptr);
     EXPECT_EQ(preset_field_for(230), nullptr);
@@ -343,8 +345,8 @@ TEST(SettingsFields, TypingIsLimitedPerColumnAndMarksChanges) {
 }
 
 TEST(Presets, ThePatchedFileHasTheFiveBytesAndKeepsTheRest) {
-    AppState s;
-    s.laps_race = "5", s.tyre_race = "30", s.verbrauch_race = "30", s.sprit_race = "50", s.damage_race = "30";
+    PresetValues s;
+    s[Race] = {"5", "30", "30", "50", "30"};
     std::string twenty(20, 'x');
     patch_preset(twenty, preset_bytes(s, Preset::Race));
     EXPECT_EQ(twenty, std::string("xxxx\x05xxxxxxxx\x1E\x1E\x1E\x32xxx", 20));

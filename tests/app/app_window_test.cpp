@@ -51,26 +51,17 @@ protected:
         AppState& s = app();
         s = initial_state("c:\\");
         set_runtime_defaults(s);
-        s.win_x = 100, s.win_y = 50, s.win_w = 700, s.win_h = 500;
-        s.favorite1 = "a-very-long-favourite-name.pal";
-        s.favorite2 = "nix";
+        // A fresh window record too: a test that ended minimised must not
+        // have the next test's first size event mark the settings.
+        main_window_record() = {};
+        s.settings.window = {100, 50, 700, 500};
+        s.settings.favorite1 = "a-very-long-favourite-name.pal";
+        s.settings.favorite2 = "nix";
         build_main_window();
         main = reinterpret_cast<HWND>(window_handle(MAIN_WINDOW));
         ASSERT_NE(main, nullptr);
     }
     void TearDown() override {
-        // The main window remembers a minimise until the next size event of
-        // the normal window, and building a window does not forget it (the
-        // program builds one): a test ending minimised would have the next
-        // test's first size event mark the settings. Restore the window and
-        // let the loop take what follows; first out of the queue goes what
-        // the test left (a posted close is the message and then the event).
-        if (main && IsIconic(main)) {
-            drain_events();
-            ShowWindow(main, SW_RESTORE);
-            PostMessageA(main, WM_CLOSE, 0, 0);
-            run_main_loop();
-        }
         control_free_all();
         window_close_all();
         drain_events();
@@ -184,7 +175,7 @@ TEST_F(MainWindow, MinimiseAndRestoreMarksTheSettings) {
 
 TEST_F(MainWindow, UnsetFavouriteButtonDoesNothing) {
     AppState& s = app();
-    s.favorite2 = "nix";
+    s.settings.favorite2 = "nix";
     s.selected_palette = "x.pal";
     PostMessageA(main, MSG_CONTROL_EVENT, CTL_FAVORITE2, 0);
     const DWORD t0 = GetTickCount();
@@ -197,7 +188,7 @@ TEST_F(MainWindow, UnsetFavouriteButtonDoesNothing) {
 TEST_F(MainWindow, PreviewIsMadeAtTheBoxSizeWhateverThePictureClaims) {
     tw_test::TempFolder folder;
     AppState& s = app();
-    s.palette_folder = folder.path();
+    s.settings.palette_folder = folder.path();
     auto picture = [](int w, int h) {
         return samples::make_jpeg(w, h, [w, h](int x, int y) { return samples::quadrant_colour(x, y, w, h); });
     };
@@ -263,14 +254,15 @@ constexpr Box MAIN_LAYOUT[] = {
     {CTL_HOTLAP, 350, 325, 80, 34},      {CTL_RACE, 460, 325, 80, 34},         {CTL_MENU, 570, 325, 80, 34},
     {CTL_FAVORITE1, 350, 370, 80, 34},   {CTL_FAVORITE1_LABEL, 450, 375, 200, 24},
     {CTL_FAVORITE2, 350, 415, 80, 34},   {CTL_FAVORITE2_LABEL, 450, 420, 200, 24}};
+// The presets' headings, row labels and fields by their numbers: 204, 205;
+// 206 to 210; 211 to 215 and 221 to 225.
 constexpr Box SETTINGS_LAYOUT[] = {
-    {CTL_OK, 210, 350, 40, 24},           {CTL_SET_TOP1, 10, 5, 100, 24},       {CTL_SET_TOP2, 150, 5, 100, 24},
-    {CTL_FAVORITE_DISPLAY, 10, 40, 300, 24}, {CTL_LABEL_HOTLAP, 200, 72, 80, 24}, {CTL_LABEL_RACE, 350, 72, 80, 24},
-    {CTL_LABEL_LAPS, 10, 110, 80, 24},    {CTL_LABEL_TYRE, 10, 150, 80, 24},    {CTL_LABEL_VERBRAUCH, 10, 190, 100, 24},
-    {CTL_LABEL_SPRIT, 10, 230, 80, 24},   {CTL_LABEL_DAMAGE, 10, 270, 80, 24},  {CTL_LAPS_HOT, 200, 110, 50, 24},
-    {CTL_TYRE_HOT, 200, 150, 50, 24},     {CTL_VERBRAUCH_HOT, 200, 190, 50, 24}, {CTL_SPRIT_HOT, 200, 230, 50, 24},
-    {CTL_DAMAGE_HOT, 200, 270, 50, 24},   {CTL_LAPS_RACE, 350, 110, 50, 24},    {CTL_TYRE_RACE, 350, 150, 50, 24},
-    {CTL_VERBRAUCH_RACE, 350, 190, 50, 24}, {CTL_SPRIT_RACE, 350, 230, 50, 24}, {CTL_DAMAGE_RACE, 350, 270, 50, 24},
+    {CTL_OK, 210, 350, 40, 24},  {CTL_SET_TOP1, 10, 5, 100, 24}, {CTL_SET_TOP2, 150, 5, 100, 24},
+    {CTL_FAVORITE_DISPLAY, 10, 40, 300, 24}, {204, 200, 72, 80, 24}, {205, 350, 72, 80, 24},
+    {206, 10, 110, 80, 24},  {207, 10, 150, 80, 24},  {208, 10, 190, 100, 24}, {209, 10, 230, 80, 24},
+    {210, 10, 270, 80, 24},  {211, 200, 110, 50, 24}, {212, 200, 150, 50, 24}, {213, 200, 190, 50, 24},
+    {214, 200, 230, 50, 24}, {215, 200, 270, 50, 24}, {221, 350, 110, 50, 24}, {222, 350, 150, 50, 24},
+    {223, 350, 190, 50, 24}, {224, 350, 230, 50, 24}, {225, 350, 270, 50, 24},
     {CTL_RESTORE_CHECK, 10, 310, 400, 24}};
 
 int expected_dpi() {
@@ -342,7 +334,7 @@ TEST_F(MainWindow, LayoutFollowsTheScreensDpi) {
 
     // A large photo fills the box, decoded at the box's size.
     tw_test::TempFolder folder;
-    app().palette_folder = folder.path();
+    app().settings.palette_folder = folder.path();
     const samples::Bytes jpeg =
         samples::make_jpeg(1600, 1200, [](int x, int y) { return samples::quadrant_colour(x, y, 1600, 1200); });
     tw_test::write_bytes(folder / "big.jpg", std::string(jpeg.begin(), jpeg.end()));

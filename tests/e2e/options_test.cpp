@@ -1,6 +1,7 @@
 // Race presets in options.set, the settings window and the favourite buttons.
 #include <gtest/gtest.h>
 
+#include "app/portable/race_options.h"
 #include "tests/e2e/driver.h"
 
 using namespace e2e;
@@ -95,22 +96,22 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
   ASSERT_TRUE(wait_for([&] { return (win = app.window("Einstellungen")) != nullptr; }, 3000));
   EXPECT_EQ(GetWindowLongPtrA(win, GWL_STYLE) & WS_SYSMENU, 0) << "the settings window has no close box";
   EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "qz.pal") << "the palette qz.ini names is the selected one at start";
-  EXPECT_EQ(app.text(CTL_LAPS_HOT), "10");
-  EXPECT_EQ(app.text(CTL_SPRIT_HOT), "50");
-  EXPECT_EQ(app.text(CTL_DAMAGE_RACE), "30");
+  EXPECT_EQ(app.text(edit_control(Hotlap, Laps)), "10");
+  EXPECT_EQ(app.text(edit_control(Hotlap, Sprit)), "50");
+  EXPECT_EQ(app.text(edit_control(Race, Damage)), "30");
   EXPECT_EQ(SendMessageA(app.control(CTL_RESTORE_CHECK), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
   // Limits are applied while typing.
-  app.type(CTL_LAPS_HOT, "150");
-  EXPECT_EQ(app.text(CTL_LAPS_HOT), "100");
-  app.type(CTL_SPRIT_HOT, "250");
-  EXPECT_EQ(app.text(CTL_SPRIT_HOT), "200");
-  app.type(CTL_SPRIT_RACE, "180");
-  EXPECT_EQ(app.text(CTL_SPRIT_RACE), "180");
-  app.type(CTL_LAPS_RACE, "7x");  // letters are not taken by a digits-only field
-  EXPECT_EQ(app.text(CTL_LAPS_RACE), "7");
-  app.type(CTL_DAMAGE_HOT, "");  // cleared: counts as 0
-  EXPECT_EQ(app.text(CTL_DAMAGE_HOT), "");
+  app.type(edit_control(Hotlap, Laps), "150");
+  EXPECT_EQ(app.text(edit_control(Hotlap, Laps)), "100");
+  app.type(edit_control(Hotlap, Sprit), "250");
+  EXPECT_EQ(app.text(edit_control(Hotlap, Sprit)), "200");
+  app.type(edit_control(Race, Sprit), "180");
+  EXPECT_EQ(app.text(edit_control(Race, Sprit)), "180");
+  app.type(edit_control(Race, Laps), "7x");  // letters are not taken by a digits-only field
+  EXPECT_EQ(app.text(edit_control(Race, Laps)), "7");
+  app.type(edit_control(Hotlap, Damage), "");  // cleared: counts as 0
+  EXPECT_EQ(app.text(edit_control(Hotlap, Damage)), "");
   app.click(CTL_RESTORE_CHECK);
   EXPECT_EQ(SendMessageA(app.control(CTL_RESTORE_CHECK), BM_GETCHECK, 0, 0), BST_CHECKED);
 
@@ -131,7 +132,7 @@ TEST(SettingsWindow, EditsLimitsFavouritesAndTheExitChoiceReachTheSettingsFile) 
   app.click(CTL_MENU);
   ASSERT_TRUE(wait_for([&] { return app.window("Einstellungen") != nullptr; }, 3000));
   EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "sunset.pal");
-  EXPECT_EQ(app.text(CTL_LAPS_HOT), "100") << "the edited value did not stay";
+  EXPECT_EQ(app.text(edit_control(Hotlap, Laps)), "100") << "the edited value did not stay";
   app.click(CTL_SET_TOP2);
   EXPECT_EQ(app.text(CTL_FAVORITE_DISPLAY), "Top2: sunset.pal");
   app.click(CTL_OK);

@@ -106,7 +106,7 @@ const WritePath kPaths[] = {
      [](const std::string&) { return std::string("abcd" "\x05" "fghijklm" "\x1E\x1E\x1E" "\x32" "rst", 20); }},
     {"restore at exit", "qz.ini",
      [] {
-         app().restore_on_exit = 1;
+         app().settings.restore_on_exit = 1;
          restore_at_exit();
      },
      [](const std::string&) { return ini_with("PaletteFile = qz.pal"); }, kIniFailures, false,
@@ -167,9 +167,9 @@ bool start_app(const std::string& folder) {
     report_unread_settings();
     SetCurrentDirectoryA((folder + "paletten").c_str());
     AppState& s = app();
-    s.palette_folder = folder + "paletten\\";
-    s.game_exe_path = folder + "pistova.exe";
-    s.game_ini_path = folder + "qz.ini";
+    s.settings.palette_folder = folder + "paletten\\";
+    s.settings.game_exe_path = folder + "pistova.exe";
+    s.settings.game_ini_path = folder + "qz.ini";
     s.options_path = folder + "options.set";
     s.settings_changed = true;
     recover_game_files();
