@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/portable/constants.h"
-#include "files/text.h"
+#include "text/text.h"
 
 namespace tintwerk {
 
