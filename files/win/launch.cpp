@@ -161,8 +161,9 @@ intptr_t run_program(tw::TextArg program, tw::TextArg parameters, tw::TextArg fo
     }
 
     PROCESS_INFORMATION pi{};
-    BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, redirect ? TRUE : FALSE, creation,
-                                  nullptr, work.empty() ? nullptr : work.c_str(), &si, &pi);
+    BOOL started = tw::platform_calls().CreateProcessA(nullptr, command.data(), nullptr, nullptr,
+                                                       redirect ? TRUE : FALSE, creation, nullptr,
+                                                       work.empty() ? nullptr : work.c_str(), &si, &pi);
     close_child_ends();
     if (started) {
         CloseHandle(pi.hThread);
