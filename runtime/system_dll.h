@@ -5,6 +5,7 @@
 // counted while they are held. Platform-facing, header-only.
 #pragma once
 
+#include "runtime/platform_calls.h"
 #include "runtime/resource_count.h"
 #include "runtime/win32.h"
 
@@ -14,13 +15,13 @@ namespace tw {
 template <class F>
 F system_function(const char* dll, const char* name) {
     HMODULE module = GetModuleHandleA(dll);
-    if (!module) module = LoadLibraryA(dll);
+    if (!module) module = platform_calls().LoadLibraryA(dll);
     return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
 // A DLL loaded for a moment, counted until free_module gives it back; null
 // when it cannot be loaded.
-inline HMODULE load_module(const char* dll) { return counted(Resource::Module, LoadLibraryA(dll)); }
+inline HMODULE load_module(const char* dll) { return counted(Resource::Module, platform_calls().LoadLibraryA(dll)); }
 inline void free_module(HMODULE module) {
     if (!module) return;
     FreeLibrary(module);

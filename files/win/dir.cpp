@@ -18,7 +18,7 @@ struct ScanObject {
 
     bool in_use() const { return handle != nullptr; }
     void release() {
-        if (handle && handle != INVALID_HANDLE_VALUE) tw::file_calls().FindClose(handle);
+        if (handle && handle != INVALID_HANDLE_VALUE) tw::platform_calls().FindClose(handle);
         handle = nullptr;
         first_pending = has_entry = false;
     }
@@ -48,7 +48,7 @@ intptr_t dir_examine(intptr_t number, tw::TextArg folder, tw::TextArg pattern) {
         table().discard(scan);
         return 0;
     }
-    HANDLE h = tw::file_calls().FindFirstFileA(path->c_str(), &scan->entry);
+    HANDLE h = tw::platform_calls().FindFirstFileA(path->c_str(), &scan->entry);
     if (h == INVALID_HANDLE_VALUE) {
         if (GetLastError() != ERROR_FILE_NOT_FOUND) {
             table().discard(scan);
@@ -71,7 +71,7 @@ int dir_next(intptr_t number) {
         return 1;
     }
     if (!scan->has_entry) return 0;  // already exhausted
-    if (tw::file_calls().FindNextFileA(scan->handle, &scan->entry)) return 1;
+    if (tw::platform_calls().FindNextFileA(scan->handle, &scan->entry)) return 1;
     scan->has_entry = false;
     return 0;
 }
@@ -94,12 +94,12 @@ int dir_is_open(intptr_t number) { return table().find(number) ? 1 : 0; }
 
 std::string current_dir() {
     char small[MAX_PATH + 1];
-    DWORD n = tw::file_calls().GetCurrentDirectoryA(sizeof small, small);
+    DWORD n = tw::platform_calls().GetCurrentDirectoryA(sizeof small, small);
     if (n == 0) return {};
     if (n < sizeof small) return tw::with_one_trailing_backslash(std::string_view(small, n));
     // Longer than the usual limit: n is the size needed, with the zero byte.
     std::string big(n, '\0');
-    DWORD m = tw::file_calls().GetCurrentDirectoryA(n, big.data());
+    DWORD m = tw::platform_calls().GetCurrentDirectoryA(n, big.data());
     if (m == 0 || m >= n) return {};
     big.resize(m);
     return tw::with_one_trailing_backslash(big);

@@ -21,7 +21,7 @@ public:
     int64_t position() override {
         LONG high = 0;
         SetLastError(NO_ERROR);
-        DWORD low = tw::file_calls().SetFilePointer(handle_, 0, &high, FILE_CURRENT);
+        DWORD low = tw::platform_calls().SetFilePointer(handle_, 0, &high, FILE_CURRENT);
         if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return 0;
         return (static_cast<int64_t>(high) << 32) | low;
     }
@@ -46,7 +46,7 @@ struct FileObject {
         bool ok = !file || file->flush();
         file.reset();
         backend.reset();
-        if (handle) ok = tw::file_calls().CloseHandle(handle) && ok;
+        if (handle) ok = tw::platform_calls().CloseHandle(handle) && ok;
         handle = nullptr;
         return ok;
     }
@@ -72,7 +72,7 @@ intptr_t open_file(intptr_t number, tw::TextArg path, DWORD access, DWORD dispos
     std::string name = path.str();
     HANDLE h = INVALID_HANDLE_VALUE;
     if (tw::usable_file_name(name)) {
-        tw::FileCalls& f = tw::file_calls();
+        tw::PlatformCalls& f = tw::platform_calls();
         h = f.CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, attributes, nullptr);
         if (h == INVALID_HANDLE_VALUE && retry_access)
             h = f.CreateFileA(name.c_str(), retry_access, FILE_SHARE_READ, nullptr, retry_disposition, 0, nullptr);

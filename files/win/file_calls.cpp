@@ -1,24 +1,10 @@
-// The table of the platform's file calls and the read and write loops on it.
+// The read and write loops on the platform's file calls.
 #include "files/win/file_calls.h"
 
 #include <algorithm>
 #include <new>
 
 namespace tw {
-
-const FileCalls& system_file_calls() {
-    static const FileCalls calls = {::CreateFileA, ::ReadFile,     ::WriteFile,    ::SetFilePointer,
-                                    ::SetEndOfFile, ::FlushFileBuffers, ::GetFileSize, ::CloseHandle,
-                                    ::MoveFileExA,  ::ReplaceFileA, ::CopyFileA,    ::DeleteFileA,
-                                    ::GetFileAttributesA, ::SetFileAttributesA, ::FindFirstFileA,
-                                    ::FindNextFileA, ::FindClose, ::GetCurrentDirectoryA, ::GetFullPathNameA};
-    return calls;
-}
-
-FileCalls& file_calls() {
-    static FileCalls calls = system_file_calls();
-    return calls;
-}
 
 namespace {
 // The largest piece one call is given: far below what a DWORD counts.
@@ -31,7 +17,7 @@ std::size_t write_all(HANDLE handle, const void* data, std::size_t size) {
     while (done < size) {
         const DWORD chunk = static_cast<DWORD>(std::min(size - done, kChunk));
         DWORD written = 0;
-        if (!file_calls().WriteFile(handle, in + done, chunk, &written, nullptr)) break;
+        if (!platform_calls().WriteFile(handle, in + done, chunk, &written, nullptr)) break;
         if (written == 0) {
             SetLastError(ERROR_WRITE_FAULT);
             break;
@@ -47,7 +33,7 @@ std::size_t read_some(HANDLE handle, void* data, std::size_t size) {
     while (total < size) {
         const DWORD chunk = static_cast<DWORD>(std::min(size - total, kChunk));
         DWORD got = 0;
-        if (!file_calls().ReadFile(handle, out + total, chunk, &got, nullptr) || got == 0) break;
+        if (!platform_calls().ReadFile(handle, out + total, chunk, &got, nullptr) || got == 0) break;
         total += got;
         if (got < chunk) break;
     }
@@ -57,21 +43,21 @@ std::size_t read_some(HANDLE handle, void* data, std::size_t size) {
 bool seek(HANDLE handle, int64_t offset, bool relative) {
     LONG high = static_cast<LONG>(offset >> 32);
     SetLastError(NO_ERROR);
-    const DWORD low = file_calls().SetFilePointer(handle, static_cast<LONG>(offset & 0xFFFFFFFF), &high,
-                                                  relative ? FILE_CURRENT : FILE_BEGIN);
+    const DWORD low = platform_calls().SetFilePointer(handle, static_cast<LONG>(offset & 0xFFFFFFFF), &high,
+                                                      relative ? FILE_CURRENT : FILE_BEGIN);
     return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 
 std::string full_path_name(const std::string& name) {
     char full[MAX_PATH * 2];
-    const DWORD length = file_calls().GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
+    const DWORD length = platform_calls().GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
     return length > 0 && length < sizeof full ? std::string(full, length) : std::string();
 }
 
 int64_t file_size_of(HANDLE handle) {
     DWORD high = 0;
     SetLastError(NO_ERROR);
-    const DWORD low = file_calls().GetFileSize(handle, &high);
+    const DWORD low = platform_calls().GetFileSize(handle, &high);
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return -1;
     return (static_cast<int64_t>(high) << 32) | low;
 }
@@ -88,7 +74,7 @@ bool read_whole(HANDLE handle, std::string& bytes) {
     while (total < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - total, kChunk));
         DWORD got = 0;
-        if (!file_calls().ReadFile(handle, bytes.data() + total, chunk, &got, nullptr)) return false;
+        if (!platform_calls().ReadFile(handle, bytes.data() + total, chunk, &got, nullptr)) return false;
         if (got == 0) return false;  // ended early: the file is being rewritten
         total += got;
     }

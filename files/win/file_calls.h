@@ -1,7 +1,6 @@
-// The platform's file calls in one table, in the manner of a system-call
-// table: every file call that the libraries make goes through file_calls(),
-// so that a test can put its own functions in (fail the k-th call with the
-// error a real disk gives, or end the process there) and count the handles.
+// The read and write loops on the platform's file calls, and the checks and
+// paths every file operation shares. The calls themselves go through the
+// table of runtime/platform_calls.h, so that a test can fail any of them.
 // Platform-facing; not for the application.
 #pragma once
 
@@ -9,37 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/platform_calls.h"
 #include "runtime/win32.h"
 
 namespace tw {
-
-struct FileCalls {
-    HANDLE(WINAPI* CreateFileA)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-    BOOL(WINAPI* ReadFile)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    BOOL(WINAPI* WriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    DWORD(WINAPI* SetFilePointer)(HANDLE, LONG, PLONG, DWORD);
-    BOOL(WINAPI* SetEndOfFile)(HANDLE);
-    BOOL(WINAPI* FlushFileBuffers)(HANDLE);
-    DWORD(WINAPI* GetFileSize)(HANDLE, LPDWORD);
-    BOOL(WINAPI* CloseHandle)(HANDLE);
-    BOOL(WINAPI* MoveFileExA)(LPCSTR, LPCSTR, DWORD);
-    BOOL(WINAPI* ReplaceFileA)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
-    BOOL(WINAPI* CopyFileA)(LPCSTR, LPCSTR, BOOL);
-    BOOL(WINAPI* DeleteFileA)(LPCSTR);
-    DWORD(WINAPI* GetFileAttributesA)(LPCSTR);
-    BOOL(WINAPI* SetFileAttributesA)(LPCSTR, DWORD);
-    // Folder search and full paths.
-    HANDLE(WINAPI* FindFirstFileA)(LPCSTR, LPWIN32_FIND_DATAA);
-    BOOL(WINAPI* FindNextFileA)(HANDLE, LPWIN32_FIND_DATAA);
-    BOOL(WINAPI* FindClose)(HANDLE);
-    DWORD(WINAPI* GetCurrentDirectoryA)(DWORD, LPSTR);
-    DWORD(WINAPI* GetFullPathNameA)(LPCSTR, DWORD, LPSTR, LPSTR*);
-};
-
-// The table in use; tests may change its entries (and put them back).
-FileCalls& file_calls();
-// The platform's own functions.
-const FileCalls& system_file_calls();
 
 // A name a file call may be given: not empty, and no zero byte inside that
 // would make it a different, shorter name.

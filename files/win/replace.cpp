@@ -43,7 +43,7 @@ std::set<std::string>& held_files() {
 
 // Writes `bytes` over the whole file, cuts it behind them and flushes.
 bool overwrite(HANDLE h, std::string_view bytes) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     return seek(h, 0, false) && write_whole(h, bytes) && f.SetEndOfFile(h) && f.FlushFileBuffers(h);
 }
 
@@ -55,14 +55,14 @@ bool holds(HANDLE h, std::string_view bytes) {
 // Opens the target for reading while refusing writers, so that what is read
 // is whole: a writer that has it open makes this fail.
 HANDLE open_unwritten(const std::string& path) {
-    return file_calls().CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return platform_calls().CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Writes a whole small file of ours under a fresh name and flushes it. On
 // failure what was made of it may still be there (the caller removes it).
 bool write_new_file(const std::string& name, std::string_view bytes) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     HANDLE h = f.CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool ok = write_whole(h, bytes) && f.FlushFileBuffers(h);
@@ -105,7 +105,7 @@ bool RefusalWait::again(DWORD error) {
 }
 
 bool really_held(const std::string& path) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     HANDLE probe = f.CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
@@ -126,12 +126,12 @@ void note_held(const std::string& path, bool held) {
 
 HANDLE open_shared_for_reading(const std::string& name) {
     if (!usable_file_name(name)) return INVALID_HANDLE_VALUE;
-    return file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return platform_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 FileReplaceResult read_complete(const std::string& path, std::string& bytes) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     if (!usable_file_name(path)) return FileReplaceResult::Missing;
     RefusalWait wait(!held_for_session(path));
     HANDLE h = INVALID_HANDLE_VALUE;
@@ -173,7 +173,7 @@ bool FileReplacement::begin(std::optional<FileBase> base) {
         base = FileBase{read == FileReplaceResult::Missing, now};
     }
     tag_ = content_tag(base->missing ? std::nullopt : std::optional<std::string_view>(base->content));
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     for (int n = 1; (n = free_number(n)) != 0; ++n) {
         const std::string name = copy_name(target_, n, tag_, CopyKind::Part);
         HANDLE h = f.CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -192,7 +192,7 @@ bool FileReplacement::begin(std::optional<FileBase> base) {
 }
 
 int FileReplacement::free_number(int from) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     for (int n = from; n <= kCopyNumbers; ++n) {
         // A number is free only when no copy of any kind has it: one that
         // could not be cleared never stands in a later write's way.
@@ -210,7 +210,7 @@ void FileReplacement::void_number(int n) { write_new_file(copy_name(target_, n, 
 bool FileReplacement::rename_copy(CopyKind kind) {
     if (kind_ == kind) return true;
     const std::string to = copy_name(target_, number_, tag_, kind);
-    if (!retry_refused(wait_, [&] { return file_calls().MoveFileExA(copy().c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0; }))
+    if (!retry_refused(wait_, [&] { return platform_calls().MoveFileExA(copy().c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0; }))
         return false;
     kind_ = kind;
     return true;
@@ -218,7 +218,7 @@ bool FileReplacement::rename_copy(CopyKind kind) {
 
 bool FileReplacement::remove_name(const std::string& name) {
     return retry_refused(wait_, [&] {
-        return file_calls().DeleteFileA(name.c_str()) != 0 || missing_error(GetLastError());
+        return platform_calls().DeleteFileA(name.c_str()) != 0 || missing_error(GetLastError());
     });
 }
 
@@ -229,7 +229,7 @@ void FileReplacement::remove_copy() {
 }
 
 void FileReplacement::abandon() {
-    if (handle_ != INVALID_HANDLE_VALUE) file_calls().CloseHandle(handle_);
+    if (handle_ != INVALID_HANDLE_VALUE) platform_calls().CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     give_up(FileReplaceResult::Other);
 }
@@ -264,19 +264,19 @@ FileReplaceResult FileReplacement::complete(const CopyId& copy) {
     fate_ = CopyFate::Owned;
     std::string content;
     const std::string name = this->copy();
-    HANDLE h = file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = platform_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD error = GetLastError();
     const bool read = h != INVALID_HANDLE_VALUE && read_whole(h, content);
     if (!read) error = GetLastError();
-    if (h != INVALID_HANDLE_VALUE) file_calls().CloseHandle(h);
+    if (h != INVALID_HANDLE_VALUE) platform_calls().CloseHandle(h);
     return read ? replace(content) : give_up(replace_reason(error));
 }
 
 // ---- Step 1: write and flush the copy, then name it complete.
 // Fails: the copy is removed; nothing is left and the target is untouched.
 FileReplaceResult FileReplacement::write_copy(std::string_view content) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     bool ok = write_whole(handle_, content) && f.FlushFileBuffers(handle_);
     DWORD error = ok ? NO_ERROR : GetLastError();
     if (!f.CloseHandle(handle_) && ok) {
@@ -304,7 +304,7 @@ FileReplacement::Base FileReplacement::check_base(DWORD& error) {
     std::string now;
     const bool read = read_whole(h, now);
     error = GetLastError();
-    file_calls().CloseHandle(h);
+    platform_calls().CloseHandle(h);
     if (!read) return Base::Failed;
     return content_tag(now) == tag_ ? Base::Same : Base::Changed;
 }
@@ -314,7 +314,7 @@ FileReplacement::Base FileReplacement::check_base(DWORD& error) {
 // moved the target away and neither can be put back, the copy is marked void
 // beside the backup (the next start puts the backup back).
 FileReplaceResult FileReplacement::replace(std::string_view content) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     const DWORD attributes = f.GetFileAttributesA(target_.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -376,7 +376,7 @@ FileReplaceResult FileReplacement::replace(std::string_view content) {
 }
 
 FileReplaceResult FileReplacement::settle_moved_target(DWORD error) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     const std::string backup = copy_name(target_, number_, tag_, CopyKind::Old);
     auto move = [&](const std::string& from) {
         return retry_refused(wait_, [&] { return f.MoveFileExA(from.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH) != 0; });
@@ -401,7 +401,7 @@ FileReplaceResult FileReplacement::settle_moved_target(DWORD error) {
 // that fails too, the copy is marked void and the next start puts the old
 // content back.
 FileReplaceResult FileReplacement::write_in_place(std::string_view content) {
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return give_up(replace_reason(GetLastError()));
@@ -482,7 +482,7 @@ FileReplaceResult FileReplacement::complete_in_place(const CopyId& copy, const I
     kind_ = copy.kind;
     tag_ = copy.tag;
     fate_ = CopyFate::Owned;
-    FileCalls& f = file_calls();
+    PlatformCalls& f = platform_calls();
     // A file that was missing is made; one that was there must still be.
     HANDLE h = f.CreateFileA(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, target_missing ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

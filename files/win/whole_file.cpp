@@ -23,14 +23,14 @@ FileReplaceResult replace_whole(const std::string& path, std::string_view conten
 int file_exists(tw::TextArg path) {
     HANDLE h = tw::open_shared_for_reading(path.str());
     if (h == INVALID_HANDLE_VALUE) return 0;
-    tw::file_calls().CloseHandle(h);
+    tw::platform_calls().CloseHandle(h);
     return 1;
 }
 
 int file_present(tw::TextArg path) {
     const std::string name = path.str();
     if (!tw::usable_file_name(name)) return 0;
-    if (tw::file_calls().GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
+    if (tw::platform_calls().GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
     // Only a name that is surely not there counts as missing.
     return tw::missing_error(GetLastError()) ? 0 : 1;
 }
@@ -53,7 +53,7 @@ int file_replace_content(tw::TextArg path, std::string_view content) {
 
 int file_keep_copy(tw::TextArg path, tw::TextArg copy_path) {
     const std::string copy = copy_path.str();
-    if (tw::file_calls().GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
+    if (tw::platform_calls().GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
     std::string bytes;
     if (!file_read_all(path, bytes)) return 0;
     return replace_whole(copy, bytes, FileBase{true, {}}, true) == FileReplaceResult::Done ? 1 : 0;
@@ -63,11 +63,11 @@ namespace {
 
 // Reads a copy whole; false when it cannot be read now.
 bool read_copy(const std::string& name, std::string& bytes) {
-    HANDLE h = tw::file_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = tw::platform_calls().CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     const bool ok = tw::read_whole(h, bytes);
-    tw::file_calls().CloseHandle(h);
+    tw::platform_calls().CloseHandle(h);
     return ok;
 }
 
@@ -77,7 +77,7 @@ bool read_copy(const std::string& name, std::string& bytes) {
 // carries out its plan in order, stopping at the first step that fails
 // (what is left then is resolved by the next start).
 FileRecovery file_roll_forward(tw::TextArg path, bool keep_existing) {
-    tw::FileCalls& f = tw::file_calls();
+    tw::PlatformCalls& f = tw::platform_calls();
     if (!tw::usable_file_name(path.str())) return FileRecovery::Nothing;
     const std::string target = tw::full_path_name(path.str());
     if (target.empty()) return FileRecovery::Failed;

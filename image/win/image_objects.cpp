@@ -2,6 +2,7 @@
 // through the platform's own services, everything else through the decoder
 // registry), measuring, scaling and release.
 #include "runtime/gdi_calls.h"
+#include "runtime/platform_calls.h"
 #include "runtime/win32.h"
 
 #include <cstdlib>
@@ -133,7 +134,7 @@ HANDLE catch_bmp(const uint8_t* data, std::size_t length, int flags) {
     if (!bitmap) return nullptr;
     HDC dc = tw::gdi::memory_dc();
     const UINT rows = static_cast<UINT>(bmp.height < 0 ? -bmp.height : bmp.height);
-    int done = dc ? tw::gdi::gdi_calls().SetDIBits(dc, bitmap, 0, rows, bmp.pixels,
+    int done = dc ? tw::platform_calls().SetDIBits(dc, bitmap, 0, rows, bmp.pixels,
                                                    reinterpret_cast<const BITMAPINFO*>(bmp.info.data()),
                                                    DIB_RGB_COLORS)
                   : 0;
@@ -201,7 +202,7 @@ HANDLE decode_image(ImageDecode& decode, int flags) {
     if (ddb && target) {
         bitmap = tw::gdi::compatible_bitmap(screen, width, height);
         HDC dc = bitmap ? tw::gdi::memory_dc() : nullptr;
-        if (!dc || !tw::gdi::gdi_calls().SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), target, &info,
+        if (!dc || !tw::platform_calls().SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), target, &info,
                                                    DIB_RGB_COLORS)) {
             tw::gdi::delete_bitmap(bitmap);
             bitmap = nullptr;
@@ -240,7 +241,7 @@ namespace {
 // An icon file whose PNG image claims more than an image may hold, or one
 // larger than any icon file is (the platform would make whatever it claims).
 bool icon_file_too_large(const std::string& name) {
-    tw::FileCalls& f = tw::file_calls();
+    tw::PlatformCalls& f = tw::platform_calls();
     HANDLE file = f.CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return true;
     std::string bytes;
@@ -263,7 +264,7 @@ struct FileReader {
 // The decoders asked about a file; with a fit rule a decoder may deliver the
 // fitted size (see load_file). The file is open only while this runs.
 HANDLE decode_file(const std::string& name, int flags, ImageFitRule fit, ImageSize* fitted) {
-    tw::FileCalls& f = tw::file_calls();
+    tw::PlatformCalls& f = tw::platform_calls();
     FileReader reader{f.CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (reader.file == INVALID_HANDLE_VALUE) return nullptr;
@@ -284,7 +285,7 @@ intptr_t load_file(intptr_t number, tw::TextArg path, int flags, ImageFitRule fi
     if (!rec) return 0;
     flags &= IMAGE_FLAG_DDB;
     const std::string name = path.str();
-    tw::FileCalls& f = tw::file_calls();
+    tw::PlatformCalls& f = tw::platform_calls();
     HANDLE file = f.CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return store(rec, nullptr, flags);
     unsigned char head[26] = {};
@@ -370,7 +371,7 @@ intptr_t image_resize(intptr_t number, int width, int height, int mode) {
 
     HBITMAP fresh = bitmap_create(width, height, rec->flags, rec->depth);
     if (!fresh) return 0;
-    tw::gdi::GdiCalls& g = tw::gdi::gdi_calls();
+    tw::PlatformCalls& g = tw::platform_calls();
     HDC target = tw::gdi::memory_dc();
     HDC source = tw::gdi::memory_dc();
     BOOL copied = FALSE;

@@ -141,8 +141,9 @@ bool create_process(tw::LaunchPlan& plan, const std::string& work, ChildEnds& en
         si.hStdError = ends.err ? ends.err : GetStdHandle(STD_ERROR_HANDLE);
     }
     PROCESS_INFORMATION pi{};
-    BOOL started = CreateProcessA(nullptr, plan.command.data(), nullptr, nullptr, plan.redirect ? TRUE : FALSE,
-                                  plan.creation, nullptr, work.empty() ? nullptr : work.c_str(), &si, &pi);
+    BOOL started = tw::platform_calls().CreateProcessA(nullptr, plan.command.data(), nullptr, nullptr,
+                                                       plan.redirect ? TRUE : FALSE, plan.creation, nullptr,
+                                                       work.empty() ? nullptr : work.c_str(), &si, &pi);
     ends.close();
     if (!started) return false;
     CloseHandle(pi.hThread);

@@ -10,6 +10,7 @@
 #include "files/win/file_calls.h"
 #include "files/win/replace.h"
 #include "files/whole_file.h"
+#include "runtime/platform_calls.h"
 #include "runtime/win32.h"
 
 namespace {
@@ -18,14 +19,14 @@ class Win32Files final : public tw::prefs::FileAccess {
 public:
     Handle open_existing(const std::string& name, bool writable) override {
         DWORD access = writable ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
-        HANDLE h = tw::file_calls().CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = tw::platform_calls().CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr);
         return h == INVALID_HANDLE_VALUE ? nullptr : h;
     }
     bool read_all(Handle file, std::string& bytes) override {
         return tw::read_whole(static_cast<HANDLE>(file), bytes);
     }
-    void close(Handle file) override { tw::file_calls().CloseHandle(static_cast<HANDLE>(file)); }
+    void close(Handle file) override { tw::platform_calls().CloseHandle(static_cast<HANDLE>(file)); }
     bool present(const std::string& name) override { return file_present(name) != 0; }
     Handle begin_replace(const std::string& name) override {
         auto replacement = std::make_unique<tw::FileReplacement>(name);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <span>
+#include <type_traits>
 
+#include "runtime/platform_calls.h"
 #include "text/text.h"
-#include "files/win/file_calls.h"
 
 namespace faults {
 namespace {
@@ -32,7 +34,9 @@ State& st() {
     return s;
 }
 
-const tw::FileCalls& real() { return tw::system_file_calls(); }
+using tw::PlatformCall;
+
+const tw::PlatformCalls& real() { return tw::system_platform_calls(); }
 
 DWORD error_of(Kind kind) {
     switch (kind) {
@@ -43,7 +47,7 @@ DWORD error_of(Kind kind) {
 }
 
 // The scanner opens its file when it is there and not held yet.
-void scan(std::initializer_list<LPCSTR> files) {
+void scan(std::span<const LPCSTR> files) {
     State& s = st();
     for (LPCSTR f : files) {
         if (!f || s.holder != INVALID_HANDLE_VALUE || s.held.empty() || text_lower(f) != s.held) continue;
@@ -76,61 +80,65 @@ void game_acts() {
 // Counts the call; true when this one is to fail (it has then failed: for an
 // ending fault the process is gone). A short write and the replace's own
 // failures are their calls' affair. `files` are the names it is given.
-bool fails_now(const char* name, std::initializer_list<LPCSTR> files = {}) {
+bool fails_now(PlatformCall call, std::span<const LPCSTR> files = {}) {
     State& s = st();
-    s.names.emplace_back(name);
+    s.names.emplace_back(tw::platform_call_name(call));
     ++s.count;
     for (LPCSTR f : files)
         if (f && !std::strchr(f, '*') && std::find(s.files.begin(), s.files.end(), text_lower(f)) == s.files.end())
             s.files.push_back(text_lower(f));
     scan(files);
     game_acts();
-    if (s.sticky && s.fired && s.count > s.at && std::string(name) == "WriteFile") {
+    if (s.sticky && s.fired && s.count > s.at && call == PlatformCall::WriteFile) {
         SetLastError(ERROR_DISK_FULL);
         return true;
     }
     if (s.count != s.at) return false;
     s.fired = true;
     if (s.kind == Kind::EndProcess) TerminateProcess(GetCurrentProcess(), kEndedExitCode);
-    if (s.kind == Kind::EndBetweenMoves && std::string(name) != "ReplaceFileA") return false;
-    if (!applies(s.kind, name)) return false;
+    if (s.kind == Kind::EndBetweenMoves && call != PlatformCall::ReplaceFileA) return false;
+    if (!applies(s.kind, tw::platform_call_name(call))) return false;
     SetLastError(error_of(s.kind));
     return true;
 }
 
-HANDLE WINAPI create_file(LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g) {
-    if (fails_now("CreateFileA", {a})) return INVALID_HANDLE_VALUE;
-    HANDLE h = real().CreateFileA(a, b, c, d, e, f, g);
-    if (h != INVALID_HANDLE_VALUE) st().handles.insert(h);
-    return h;
+// The file name among a call's arguments, or null.
+template <class T>
+LPCSTR file_name(T) {
+    return nullptr;
 }
-BOOL WINAPI read_file(HANDLE h, LPVOID p, DWORD n, LPDWORD got, LPOVERLAPPED o) {
-    if (fails_now("ReadFile")) return FALSE;
-    return real().ReadFile(h, p, n, got, o);
+LPCSTR file_name(LPCSTR name) { return name; }
+
+// Every file call: counted, and failing when its turn has come with what the
+// platform returns on a failure; a handle it hands out is kept count of. The
+// names a call is given are its LPCSTR arguments (not a search's pattern, nor
+// the name a full path is made of).
+template <PlatformCall C, class R, class... A>
+R WINAPI counted(A... a) {
+    constexpr bool named = C != PlatformCall::FindFirstFileA && C != PlatformCall::GetFullPathNameA;
+    const LPCSTR files[] = {(named ? file_name(a) : nullptr)...};
+    if (fails_now(C, files)) return tw::PlatformCallEntry<C>::failure();
+    const R result = (real().*tw::PlatformCallEntry<C>::field)(a...);
+    if constexpr (std::is_same_v<R, HANDLE>) {
+        if (result != INVALID_HANDLE_VALUE) st().handles.insert(result);
+    }
+    return result;
 }
-BOOL WINAPI write_file(HANDLE h, LPCVOID p, DWORD n, LPDWORD done, LPOVERLAPPED o) {
+
+// The calls whose failure does more than fail.
+template <>
+BOOL WINAPI counted<PlatformCall::WriteFile>(HANDLE h, LPCVOID p, DWORD n, LPDWORD done, LPOVERLAPPED o) {
     const bool short_write = st().kind == Kind::ShortWrite && st().count + 1 == st().at;
-    if (fails_now("WriteFile")) {
+    if (fails_now(PlatformCall::WriteFile)) {
         if (!short_write) return FALSE;
         // Half of it, reported as such: what a disk filling up in the middle does.
         return real().WriteFile(h, p, n / 2, done, o);
     }
     return real().WriteFile(h, p, n, done, o);
 }
-DWORD WINAPI set_file_pointer(HANDLE h, LONG low, PLONG high, DWORD how) {
-    if (fails_now("SetFilePointer")) return INVALID_SET_FILE_POINTER;
-    return real().SetFilePointer(h, low, high, how);
-}
-BOOL WINAPI set_end_of_file(HANDLE h) { return fails_now("SetEndOfFile") ? FALSE : real().SetEndOfFile(h); }
-BOOL WINAPI flush_file_buffers(HANDLE h) {
-    return fails_now("FlushFileBuffers") ? FALSE : real().FlushFileBuffers(h);
-}
-DWORD WINAPI get_file_size(HANDLE h, LPDWORD high) {
-    return fails_now("GetFileSize") ? INVALID_FILE_SIZE : real().GetFileSize(h, high);
-}
 // A failed close still gives the handle up, as the platform does.
-BOOL close_counted(const char* name, HANDLE h, BOOL(WINAPI* close)(HANDLE)) {
-    const bool fail = fails_now(name);
+BOOL close_counted(PlatformCall call, HANDLE h, BOOL(WINAPI* close)(HANDLE)) {
+    const bool fail = fails_now(call);
     st().handles.erase(h);
     const BOOL closed = close(h);
     if (fail) {
@@ -139,16 +147,27 @@ BOOL close_counted(const char* name, HANDLE h, BOOL(WINAPI* close)(HANDLE)) {
     }
     return closed;
 }
-BOOL WINAPI close_handle(HANDLE h) { return close_counted("CloseHandle", h, real().CloseHandle); }
-BOOL WINAPI move_file(LPCSTR a, LPCSTR b, DWORD f) {
-    if (fails_now("MoveFileExA", {a, b})) return FALSE;
+template <>
+BOOL WINAPI counted<PlatformCall::CloseHandle>(HANDLE h) {
+    return close_counted(PlatformCall::CloseHandle, h, real().CloseHandle);
+}
+template <>
+BOOL WINAPI counted<PlatformCall::FindClose>(HANDLE h) {
+    return close_counted(PlatformCall::FindClose, h, real().FindClose);
+}
+template <>
+BOOL WINAPI counted<PlatformCall::MoveFileExA>(LPCSTR a, LPCSTR b, DWORD f) {
+    const LPCSTR files[] = {a, b};
+    if (fails_now(PlatformCall::MoveFileExA, files)) return FALSE;
     const BOOL moved = real().MoveFileExA(a, b, f);
-    scan({b});  // a scanner looks at a file as soon as it appears
+    scan({&b, 1});  // a scanner looks at a file as soon as it appears
     return moved;
 }
 // The replace's documented failures, with what they leave on disk.
-BOOL WINAPI replace_file(LPCSTR a, LPCSTR b, LPCSTR c, DWORD f, LPVOID x, LPVOID y) {
-    if (!fails_now("ReplaceFileA", {a, b, c})) return real().ReplaceFileA(a, b, c, f, x, y);
+template <>
+BOOL WINAPI counted<PlatformCall::ReplaceFileA>(LPCSTR a, LPCSTR b, LPCSTR c, DWORD f, LPVOID x, LPVOID y) {
+    const LPCSTR files[] = {a, b, c};
+    if (!fails_now(PlatformCall::ReplaceFileA, files)) return real().ReplaceFileA(a, b, c, f, x, y);
     switch (st().kind) {
     case Kind::EndBetweenMoves:
         real().MoveFileExA(a, c, MOVEFILE_REPLACE_EXISTING);
@@ -167,32 +186,6 @@ BOOL WINAPI replace_file(LPCSTR a, LPCSTR b, LPCSTR c, DWORD f, LPVOID x, LPVOID
     default: break;
     }
     return FALSE;
-}
-BOOL WINAPI copy_file(LPCSTR a, LPCSTR b, BOOL f) {
-    return fails_now("CopyFileA", {a, b}) ? FALSE : real().CopyFileA(a, b, f);
-}
-BOOL WINAPI delete_file(LPCSTR a) { return fails_now("DeleteFileA", {a}) ? FALSE : real().DeleteFileA(a); }
-DWORD WINAPI get_attributes(LPCSTR a) {
-    return fails_now("GetFileAttributesA", {a}) ? INVALID_FILE_ATTRIBUTES : real().GetFileAttributesA(a);
-}
-BOOL WINAPI set_attributes(LPCSTR a, DWORD v) {
-    return fails_now("SetFileAttributesA", {a}) ? FALSE : real().SetFileAttributesA(a, v);
-}
-HANDLE WINAPI find_first(LPCSTR a, LPWIN32_FIND_DATAA d) {
-    if (fails_now("FindFirstFileA")) return INVALID_HANDLE_VALUE;
-    HANDLE h = real().FindFirstFileA(a, d);
-    if (h != INVALID_HANDLE_VALUE) st().handles.insert(h);
-    return h;
-}
-BOOL WINAPI find_next(HANDLE h, LPWIN32_FIND_DATAA d) {
-    return fails_now("FindNextFileA") ? FALSE : real().FindNextFileA(h, d);
-}
-BOOL WINAPI find_close(HANDLE h) { return close_counted("FindClose", h, real().FindClose); }
-DWORD WINAPI current_directory(DWORD n, LPSTR out) {
-    return fails_now("GetCurrentDirectoryA") ? 0 : real().GetCurrentDirectoryA(n, out);
-}
-DWORD WINAPI full_path(LPCSTR a, DWORD n, LPSTR out, LPSTR* part) {
-    return fails_now("GetFullPathNameA") ? 0 : real().GetFullPathNameA(a, n, out, part);
 }
 
 }  // namespace
@@ -224,17 +217,20 @@ bool applies(Kind kind, const std::string& call) {
 }
 
 void install() {
-    tw::file_calls() = tw::FileCalls{create_file,    read_file,   write_file,   set_file_pointer, set_end_of_file,
-                                     flush_file_buffers, get_file_size, close_handle, move_file,  replace_file,
-                                     copy_file,      delete_file, get_attributes, set_attributes, find_first,
-                                     find_next,      find_close,  current_directory, full_path};
+#define TW_COUNTED(name, ...) tw::platform_calls().name = counted<PlatformCall::name>;
+    TW_FILE_CALLS(TW_COUNTED)
+#undef TW_COUNTED
     // A crash child says that its program is running (see kStartedEvent).
     char event[64] = {};
     if (GetEnvironmentVariableA(kStartedEvent, event, sizeof event))
         if (HANDLE h = OpenEventA(EVENT_MODIFY_STATE, FALSE, event)) SetEvent(h), CloseHandle(h);
 }
 
-void remove() { tw::file_calls() = tw::system_file_calls(); }
+void remove() {
+#define TW_RESET(name, ...) tw::platform_call_reset(PlatformCall::name);
+    TW_FILE_CALLS(TW_RESET)
+#undef TW_RESET
+}
 
 void arm(long at, Kind kind, bool sticky) {
     State& s = st();

@@ -1,8 +1,9 @@
-// Faults for the file-call table: counts every file call the libraries make,
-// fails the k-th one with the error a real disk gives (or writes only part,
-// or ends the process right there, or fails a ReplaceFileA the ways Windows
-// documents, with their effect on the files), once or from then on, and keeps
-// count of the file and search handles opened and not yet closed.
+// Faults for the file calls of the platform-call table: counts every file
+// call the libraries make, fails the k-th one with the error a real disk
+// gives (or writes only part, or ends the process right there, or fails a
+// ReplaceFileA the ways Windows documents, with their effect on the files),
+// once or from then on, and keeps count of the file and search handles
+// opened and not yet closed.
 #pragma once
 
 #include <string>

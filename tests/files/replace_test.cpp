@@ -160,13 +160,12 @@ TEST_F(WholeFiles, ReadingPresenceAndLeftovers) {
     EXPECT_EQ(bytes, std::string("a\0b", 3));
 
     // A read that ends before the size the file had is no whole file.
-    auto* real_read = tw::file_calls().ReadFile;
-    tw::file_calls().ReadFile = [](HANDLE, LPVOID, DWORD, LPDWORD got, LPOVERLAPPED) -> BOOL {
+    tw::platform_calls().ReadFile = [](HANDLE, LPVOID, DWORD, LPDWORD got, LPOVERLAPPED) -> BOOL {
         *got = 0;
         return TRUE;
     };
     EXPECT_EQ(file_read_all(path, bytes), 0);
-    tw::file_calls().ReadFile = real_read;
+    tw::platform_call_reset(tw::PlatformCall::ReadFile);
 }
 
 TEST_F(WholeFiles, TheRollForwardCompletesOrRemovesOnlyItsOwnCopies) {

@@ -1,6 +1,6 @@
-// Faults for the GDI call table: counts the calls, fails the k-th one (it
-// returns what a platform out of GDI objects returns), and tells which calls
-// were made.
+// Faults for the GDI calls of the platform-call table: counts the calls,
+// fails the k-th one (it returns what a platform out of GDI objects returns),
+// and tells which calls were made.
 #pragma once
 
 #include <string>
