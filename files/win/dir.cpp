@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "text/path_parts.h"
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 #include "runtime/win32.h"
 
 namespace {

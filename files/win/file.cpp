@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "files/portable/buffered_file.h"
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 #include "runtime/win32.h"
 
 namespace {

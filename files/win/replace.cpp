@@ -4,7 +4,7 @@
 #include <set>
 
 #include "text/text.h"
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 
 namespace tw {
 

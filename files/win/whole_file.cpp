@@ -6,7 +6,7 @@
 
 #include "text/path_parts.h"
 #include "text/text.h"
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 #include "files/win/replace.h"
 
 namespace {

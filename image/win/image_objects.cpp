@@ -13,7 +13,7 @@
 #include "image/decoder.h"
 #include "image/portable/decoders.h"
 #include "image/portable/formats.h"
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 #include "launch/portable/command_line.h"
 #include "launch/portable/launch_plan.h"
 #include "runtime/system_dll.h"

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "prefs/portable/prefs_store.h"
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 #include "files/win/replace.h"
 #include "files/whole_file.h"
 #include "runtime/platform_calls.h"

@@ -10,7 +10,7 @@
 #include "files/file.h"
 #include "files/whole_file.h"
 #include "files/portable/copies.h"
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 #include "runtime/win32.h"
 #include "tests/files/temp_folder.h"
 

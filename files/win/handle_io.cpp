@@ -1,5 +1,5 @@
 // The read and write loops on the platform's file calls.
-#include "files/win/file_calls.h"
+#include "files/handle_io.h"
 
 #include <algorithm>
 #include <new>

@@ -1,7 +1,8 @@
 // The read and write loops on the platform's file calls, and the checks and
 // paths every file operation shares. The calls themselves go through the
 // table of runtime/platform_calls.h, so that a test can fail any of them.
-// Platform-facing; not for the application.
+// Platform-facing: for the platform code of the libraries (prefs, image,
+// launch read and write through these), not for the application.
 #pragma once
 
 #include <cstddef>
