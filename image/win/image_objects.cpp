@@ -134,7 +134,7 @@ HANDLE catch_bmp(const uint8_t* data, std::size_t length, int flags) {
     if (!bitmap) return nullptr;
     HDC dc = tw::gdi::memory_dc();
     const UINT rows = static_cast<UINT>(bmp.height < 0 ? -bmp.height : bmp.height);
-    int done = dc ? tw::platform_calls().SetDIBits(dc, bitmap, 0, rows, bmp.pixels,
+    int done = dc ? tw::gdi::gdi_calls().SetDIBits(dc, bitmap, 0, rows, bmp.pixels,
                                                    reinterpret_cast<const BITMAPINFO*>(bmp.info.data()),
                                                    DIB_RGB_COLORS)
                   : 0;
@@ -202,7 +202,7 @@ HANDLE decode_image(ImageDecode& decode, int flags) {
     if (ddb && target) {
         bitmap = tw::gdi::compatible_bitmap(screen, width, height);
         HDC dc = bitmap ? tw::gdi::memory_dc() : nullptr;
-        if (!dc || !tw::platform_calls().SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), target, &info,
+        if (!dc || !tw::gdi::gdi_calls().SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), target, &info,
                                                    DIB_RGB_COLORS)) {
             tw::gdi::delete_bitmap(bitmap);
             bitmap = nullptr;

@@ -1,6 +1,6 @@
 #include "tests/image/gdi_faults.h"
 
-#include "runtime/platform_calls.h"
+#include "runtime/gdi_calls.h"
 
 namespace gdi_faults {
 namespace {
@@ -36,7 +36,7 @@ R WINAPI failing(A... a) {
 }  // namespace
 
 void install() {
-#define TW_FAILING(name, ...) tw::platform_calls().name = failing<tw::PlatformCall::name>;
+#define TW_FAILING(name, ...) tw::gdi::gdi_calls().name = failing<tw::PlatformCall::name>;
     TW_GDI_CALLS(TW_FAILING)
 #undef TW_FAILING
 }
