@@ -1,4 +1,4 @@
-// The platform calls that tests replace, in one list: every file call the
+// The platform calls a test can replace, in one list: every file call the
 // libraries make, the graphics calls that make and release GDI objects, the
 // start of a program and the load of a DLL. The list makes the table the
 // libraries call through (platform_calls(), in the manner of a system-call
@@ -117,7 +117,9 @@ inline PlatformCalls& system_platform_table() {
 }
 inline const PlatformCalls& system_platform_calls() { return system_platform_table(); }
 
-// The table in use; tests may change its entries (and put them back).
+// The table in use; tests may change its entries (and put them back). Its
+// graphics entries stay empty until the first graphics call: reach them
+// through tw::gdi::gdi_calls() (runtime/gdi_calls.h), never from here.
 inline PlatformCalls& platform_calls() {
     static PlatformCalls calls = system_platform_calls();
     return calls;

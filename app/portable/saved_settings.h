@@ -30,7 +30,7 @@ struct SavedSettings {
     std::string game_ini_path;
     std::string favorite1;  // "nix" means not set
     std::string favorite2;
-    WindowGeometry window;  // the main window's at start-up; at exit the window's own
+    WindowGeometry window;  // as read at start-up (save_settings writes the window's own)
     PresetValues presets;
     int8_t restore_on_exit = 0;  // a signed byte, not a flag: set_org_ende 255 reads and saves as -1; non-zero restores
 };

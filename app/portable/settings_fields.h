@@ -1,5 +1,5 @@
-// The preset fields of the settings window: which control edits which value,
-// and the upper limit of each.
+// The preset fields of the settings window: which control edits which value
+// (the controls and limits come from app/portable/race_options.h).
 #pragma once
 
 #include <array>

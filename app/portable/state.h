@@ -12,7 +12,7 @@
 namespace tintwerk {
 
 struct AppState {
-    SavedSettings settings;       // as read at start-up; written back at exit when changed
+    SavedSettings settings;       // as read at start-up and changed since; written back at exit when changed
     std::string start_folder;     // current folder at start-up, with a trailing "\"
     std::string settings_path;    // the settings file in start_folder, whatever the folder is later
     std::string options_path;     // folder of settings.game_exe_path + "options.set"

@@ -1,5 +1,5 @@
 // Whole-file replacement through a copy beside the target, step by step.
-#include "files/win/replace.h"
+#include "files/replace.h"
 
 #include <set>
 

@@ -7,7 +7,7 @@
 #include "text/path_parts.h"
 #include "text/text.h"
 #include "files/handle_io.h"
-#include "files/win/replace.h"
+#include "files/replace.h"
 
 namespace {
 

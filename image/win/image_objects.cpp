@@ -371,7 +371,7 @@ intptr_t image_resize(intptr_t number, int width, int height, int mode) {
 
     HBITMAP fresh = bitmap_create(width, height, rec->flags, rec->depth);
     if (!fresh) return 0;
-    tw::PlatformCalls& g = tw::platform_calls();
+    tw::PlatformCalls& g = tw::gdi::gdi_calls();
     HDC target = tw::gdi::memory_dc();
     HDC source = tw::gdi::memory_dc();
     BOOL copied = FALSE;

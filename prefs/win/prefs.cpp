@@ -8,7 +8,7 @@
 
 #include "prefs/portable/prefs_store.h"
 #include "files/handle_io.h"
-#include "files/win/replace.h"
+#include "files/replace.h"
 #include "files/whole_file.h"
 #include "runtime/platform_calls.h"
 #include "runtime/win32.h"

@@ -1,6 +1,5 @@
 // The palette switcher's own logic: settings mapping, qz.ini lines, presets,
-// preview sizes, the settings window's fields and the window library's
-// decisions behind its two windows.
+// preview sizes and the settings window's fields.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,7 +14,6 @@
 #include "app/portable/preview.h"
 #include "app/portable/settings_fields.h"
 #include "app/portable/state.h"
-#include "ui/window.h"
 
 using namespace tintwerk;
 
@@ -244,6 +242,11 @@ TEST(Presets, DefaultsGiveTheDocumentedBytesEachAtItsOwnOffset) {
         patch_preset(file, bytes);
         EXPECT_EQ(file, expected) << preset;
     }
+    PresetValues distinct = s.settings.presets;  // each byte where the game reads it
+    distinct[Race] = {"1", "2", "3", "4", "5"};
+    std::string file(20, 'x');
+    patch_preset(file, preset_bytes(distinct, Race));
+    EXPECT_EQ(file, "xxxx\x01xxxxxxxx\x02\x03\x05\x04xxx");
     EXPECT_STREQ(preset_success_text(Preset::Hotlap), "Options=Hotlap");
     EXPECT_STREQ(preset_success_text(Preset::Race), "Options=Race");
 }

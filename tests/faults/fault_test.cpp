@@ -28,7 +28,7 @@
 #include "files/files.h"
 #include "text/list.h"
 #include "text/text.h"
-#include "files/win/replace.h"
+#include "files/replace.h"
 #include "prefs/prefs.h"
 #include "tests/faults/fault_seam.h"
 #include "tests/faults/roll_forward.h"

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 
-
 void text_init() {}
 
 std::int64_t text_to_int(tw::TextArg text) {
