@@ -61,6 +61,14 @@ ProcessObject* find_locked(intptr_t number) {
     return nullptr;
 }
 
+// One of a process object's handles, taken under the lock and used outside it
+// (a read or wait may block); null for a process not (or no longer) known.
+HANDLE handle_of(intptr_t number, HANDLE ProcessObject::*which) {
+    Locked guard;
+    ProcessObject* obj = find_locked(number);
+    return obj ? obj->*which : nullptr;
+}
+
 intptr_t keep(std::unique_ptr<ProcessObject> obj) {
     Locked guard;
     auto number = reinterpret_cast<intptr_t>(obj.get());
@@ -233,33 +241,12 @@ int process_close_input(intptr_t process) {
     return 1;
 }
 
-std::string process_read_output(intptr_t process) {
-    HANDLE h = nullptr;
-    {
-        Locked guard;
-        ProcessObject* obj = find_locked(process);
-        if (obj) h = obj->output;
-    }
-    return read_all(h);
-}
+std::string process_read_output(intptr_t process) { return read_all(handle_of(process, &ProcessObject::output)); }
 
-std::string process_read_error(intptr_t process) {
-    HANDLE h = nullptr;
-    {
-        Locked guard;
-        ProcessObject* obj = find_locked(process);
-        if (obj) h = obj->error;
-    }
-    return read_all(h);
-}
+std::string process_read_error(intptr_t process) { return read_all(handle_of(process, &ProcessObject::error)); }
 
 int process_wait(intptr_t process, int64_t milliseconds) {
-    HANDLE h = nullptr;
-    {
-        Locked guard;
-        ProcessObject* obj = find_locked(process);
-        if (obj) h = obj->process;
-    }
+    HANDLE h = handle_of(process, &ProcessObject::process);
     if (!h) return 0;
     DWORD limit = milliseconds < 0 ? INFINITE
                                    : static_cast<DWORD>(std::min<int64_t>(milliseconds, INFINITE - 1));
